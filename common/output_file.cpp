@@ -1,0 +1,210 @@
+#include "common/output_file.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "common/number_format.h"
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vellumark {
+namespace {
+
+constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
+std::atomic<long long> fault_budget{-1};
+std::atomic<unsigned> temporary_counter{0};
+
+long long process_id()
+{
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<long long>(getpid());
+#endif
+}
+
+std::FILE* create_exclusive(const std::string& path)
+{
+#ifdef _WIN32
+    return std::fopen(path.c_str(), "wb");
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+bool replace_file(const std::string& from, const std::string& to)
+{
+#ifdef _WIN32
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+// Writes all of data, within the test fault budget.
+bool write_all(std::FILE* file, const char* data, std::size_t size)
+{
+    long long budget = fault_budget.load();
+    if (budget >= 0) {
+        if (static_cast<long long>(size) > budget) {
+            const std::size_t allowed = static_cast<std::size_t>(budget);
+            fault_budget.store(0);
+            std::fwrite(data, 1, allowed, file);
+            return false;
+        }
+        fault_budget.store(budget - static_cast<long long>(size));
+    }
+    return std::fwrite(data, 1, size, file) == size;
+}
+
+}  // namespace
+
+void output_file::fail_writes_after(long long bytes) { fault_budget.store(bytes); }
+
+output_file::output_file(std::string target) : target_(std::move(target))
+{
+    // A few attempts under different names, in case a stale temporary file
+    // of an earlier crash holds the first one.
+    for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
+        temporary_ = target_ + ".vellumark-" + std::to_string(process_id()) + "-" +
+                     std::to_string(temporary_counter.fetch_add(1)) + ".tmp";
+        file_ = create_exclusive(temporary_);
+    }
+    if (file_ == nullptr) {
+        temporary_.clear();
+        return;
+    }
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    buffer_.reset(new char[buffer_size]);
+}
+
+output_file::~output_file()
+{
+    if (!committed_) {
+        discard();
+    }
+}
+
+void output_file::discard()
+{
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        std::remove(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+void output_file::flush_buffer()
+{
+    if (file_ != nullptr && used_ != 0 && !failed_) {
+        if (!write_all(file_, buffer_.get(), used_)) {
+            failed_ = true;
+        }
+    }
+    used_ = 0;
+}
+
+char* output_file::reserve(std::size_t size)
+{
+    if (buffer_size - used_ < size) {
+        flush_buffer();
+    }
+    return buffer_.get() + used_;
+}
+
+void output_file::append(const char* data, std::size_t size)
+{
+    while (size > 0) {
+        if (used_ == buffer_size) {
+            flush_buffer();
+        }
+        const std::size_t room = buffer_size - used_;
+        const std::size_t chunk = size < room ? size : room;
+        std::memcpy(buffer_.get() + used_, data, chunk);
+        used_ += chunk;
+        data += chunk;
+        size -= chunk;
+    }
+}
+
+void output_file::text(std::string_view text)
+{
+    if (file_ == nullptr) {
+        return;
+    }
+    const char* cursor = text.data();
+    const char* const end = cursor + text.size();
+    while (cursor < end) {
+        const void* found = std::memchr(cursor, '\n', static_cast<std::size_t>(end - cursor));
+        if (found == nullptr) {
+            append(cursor, static_cast<std::size_t>(end - cursor));
+            break;
+        }
+        const char* newline = static_cast<const char*>(found);
+        append(cursor, static_cast<std::size_t>(newline - cursor));
+        append("\r\n", 2);
+        cursor = newline + 1;
+    }
+}
+
+void output_file::text(char character)
+{
+    if (character == '\n') {
+        text(std::string_view("\n", 1));
+    } else if (file_ != nullptr) {
+        *reserve(1) = character;
+        ++used_;
+    }
+}
+
+void output_file::number(float value)
+{
+    if (file_ == nullptr) {
+        return;
+    }
+    used_ += format_fixed6(value, reserve(max_fixed6_length));
+}
+
+void output_file::number(double value)
+{
+    if (file_ == nullptr) {
+        return;
+    }
+    used_ += format_fixed6(value, reserve(max_fixed6_length));
+}
+
+void output_file::integer(long long value)
+{
+    if (file_ == nullptr) {
+        return;
+    }
+    used_ += format_integer(value, reserve(max_integer_length));
+}
+
+bool output_file::commit()
+{
+    if (file_ == nullptr || committed_) {
+        return false;
+    }
+    flush_buffer();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (failed_ || !closed || !replace_file(temporary_, target_)) {
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    committed_ = true;
+    return true;
+}
+
+}  // namespace vellumark

@@ -1,0 +1,14 @@
+#ifndef VELLUMARK_WAVEFRONT_OBJ_WRITER_H
+#define VELLUMARK_WAVEFRONT_OBJ_WRITER_H
+
+#include <string>
+
+#include "scene/records.h"
+
+namespace vellumark {
+
+void write_obj_file(export_scene& scene, const std::string& base_path, int silent);
+
+}  // namespace vellumark
+
+#endif

@@ -145,7 +145,7 @@ host_list* host::triangle_surfaces(host_object& object)
             entry.corner_nodes[c].next = c + 1 < 3 ? &entry.corner_nodes[c + 1] : nullptr;
         }
         entry.surface.corners = &entry.corner_nodes[0];
-        entry.surface.corner_count = 3;
+        entry.surface.corner_count = object.faults.corner_count.value_or(3);
         entry.surface.palette_index = source.palette_index;
         entry.surface_node.item = &entry.surface;
         entry.surface_node.next = t + 1 < count ? &entries[t + 1].surface_node : nullptr;
@@ -380,7 +380,10 @@ host_list* ac_object_get_childrenlist(host_object* object)
 
 int ac_object_get_num_children(host_object* object)
 {
-    return object ? static_cast<int>(object->children.size()) : 0;
+    if (object == nullptr) {
+        return 0;
+    }
+    return object->faults.children_count ? *object->faults.children_count : static_cast<int>(object->children.size());
 }
 
 void* list_get_item(host_list* list, int index)

@@ -67,6 +67,12 @@ struct object_faults {
     bool null_vertex_list = false;
     // ac_object_get_vertex_index answers this for every vertex.
     std::optional<int> vertex_index;
+    // Reported by ac_object_get_num_children instead of the real count (the
+    // children list itself is unchanged, so it may be shorter or empty).
+    std::optional<int> children_count;
+    // Reported as every triangle surface's corner count; each surface still
+    // lists its three corners.
+    std::optional<std::uint16_t> corner_count;
 };
 
 }  // namespace vellumark::standin

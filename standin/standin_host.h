@@ -152,6 +152,9 @@ public:
     // given.
     host_object& root(int type = type_world);
     bool has_root() const { return root_ != nullptr; }
+    // Makes an object already in the tree the root (a reader that learns only
+    // at the end of a file which object is the root).
+    void set_root(host_object& object) { root_ = &object; }
     host_object& add_object(host_object* parent, int type, std::optional<std::string> name);
     int add_material(palette_material material);
     int add_texture(const std::string& path);

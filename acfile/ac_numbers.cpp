@@ -1,0 +1,160 @@
+#include "acfile/ac_numbers.h"
+
+#include <charconv>
+#include <cstddef>
+
+namespace vellumark::acfile {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Checks the grammar digits [. digits] [e|E [+|-] digits] with at least one
+// mantissa digit, so that from_chars never sees "inf", "nan" or hex; gives
+// the decimal exponent of the first nonzero mantissa digit (used only to tell
+// overflow from underflow), or false when the grammar does not match.
+bool plain_decimal(std::string_view text, long long& magnitude)
+{
+    std::size_t i = 0;
+    std::size_t mantissa_digits = 0;
+    long long integer_digits_after_zeros = 0;  // significant digits before the point
+    long long zeros_after_point = 0;           // zeros after the point before the first nonzero digit
+    bool nonzero_seen = false;
+    while (i < text.size() && is_digit(text[i])) {
+        if (text[i] != '0') {
+            nonzero_seen = true;
+        }
+        if (nonzero_seen) {
+            ++integer_digits_after_zeros;
+        }
+        ++mantissa_digits;
+        ++i;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && is_digit(text[i])) {
+            if (!nonzero_seen) {
+                if (text[i] == '0') {
+                    ++zeros_after_point;
+                } else {
+                    nonzero_seen = true;
+                }
+            }
+            ++mantissa_digits;
+            ++i;
+        }
+    }
+    if (mantissa_digits == 0) {
+        return false;
+    }
+    long long exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            negative = text[i] == '-';
+            ++i;
+        }
+        const std::size_t first = i;
+        while (i < text.size() && is_digit(text[i])) {
+            // Saturate: only the sign of the total matters beyond this.
+            if (exponent < 1000000000) {
+                exponent = exponent * 10 + (text[i] - '0');
+            }
+            ++i;
+        }
+        if (i == first) {
+            return false;
+        }
+        if (negative) {
+            exponent = -exponent;
+        }
+    }
+    if (i != text.size()) {
+        return false;
+    }
+    magnitude = (integer_digits_after_zeros > 0 ? integer_digits_after_zeros - 1 : -zeros_after_point - 1) + exponent;
+    return true;
+}
+
+}  // namespace
+
+number_status parse_float(std::string_view token, float& value)
+{
+    bool negative = false;
+    if (!token.empty() && (token.front() == '+' || token.front() == '-')) {
+        negative = token.front() == '-';
+        token.remove_prefix(1);
+    }
+    long long magnitude = 0;
+    if (!plain_decimal(token, magnitude)) {
+        return number_status::not_a_number;
+    }
+    float parsed = 0;
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), parsed, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (magnitude >= 0) {
+            return number_status::not_finite;
+        }
+        parsed = 0;  // below the smallest float: reads as zero
+    } else if (result.ec != std::errc() || result.ptr != token.data() + token.size()) {
+        return number_status::not_a_number;
+    }
+    value = negative ? -parsed : parsed;
+    return number_status::ok;
+}
+
+count_status parse_count(std::string_view token, std::uint64_t limit, std::uint64_t& value)
+{
+    bool negative = false;
+    if (!token.empty() && (token.front() == '+' || token.front() == '-')) {
+        negative = token.front() == '-';
+        token.remove_prefix(1);
+    }
+    if (token.empty()) {
+        return count_status::not_a_count;
+    }
+    for (char c : token) {
+        if (!is_digit(c)) {
+            return count_status::not_a_count;
+        }
+    }
+    if (negative) {
+        // "-0" is a count of zero; anything else below zero is refused.
+        if (token.find_first_not_of('0') != std::string_view::npos) {
+            return count_status::negative;
+        }
+        value = 0;
+        return count_status::ok;
+    }
+    std::uint64_t parsed = 0;
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), parsed);
+    if (result.ec == std::errc::result_out_of_range || (result.ec == std::errc() && parsed > limit)) {
+        return count_status::too_large;
+    }
+    if (result.ec != std::errc() || result.ptr != token.data() + token.size()) {
+        return count_status::not_a_count;
+    }
+    value = parsed;
+    return count_status::ok;
+}
+
+bool parse_surface_flags(std::string_view token, std::uint32_t& flags)
+{
+    int base = 10;
+    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+        base = 16;
+        token.remove_prefix(2);
+    }
+    if (token.empty() || token.front() == '-' || token.front() == '+') {
+        return false;
+    }
+    std::uint32_t parsed = 0;
+    const auto result = std::from_chars(token.data(), token.data() + token.size(), parsed, base);
+    if (result.ec != std::errc() || result.ptr != token.data() + token.size()) {
+        return false;
+    }
+    flags = parsed;
+    return true;
+}
+
+}  // namespace vellumark::acfile

@@ -38,6 +38,24 @@ std::FILE* create_exclusive(const std::string& path)
 #endif
 }
 
+// The folder part of a path, its last separator included; empty for a name in
+// the current folder. On Windows a bare drive ("C:name") is a folder too.
+std::string folder_of(const std::string& path)
+{
+#ifdef _WIN32
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) {
+        return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+    }
+#else
+    const std::size_t separator = path.rfind('/');
+    if (separator == std::string::npos) {
+        return std::string();
+    }
+#endif
+    return path.substr(0, separator + 1);
+}
+
 bool replace_file(const std::string& from, const std::string& to)
 {
 #ifdef _WIN32
@@ -69,10 +87,14 @@ void output_file::fail_writes_after(long long bytes) { fault_budget.store(bytes)
 
 output_file::output_file(std::string target) : target_(std::move(target))
 {
-    // A few attempts under different names, in case a stale temporary file
-    // of an earlier crash holds the first one.
+    // The temporary file lies in the target's folder, so that the final
+    // rename replaces the target in one step, under a short name of its own:
+    // a target whose name is as long as the platform allows still leaves
+    // room for it. A few attempts under different names, in case a stale
+    // temporary file of an earlier crash holds the first one.
+    const std::string folder = folder_of(target_);
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-        temporary_ = target_ + ".vellumark-" + std::to_string(process_id()) + "-" +
+        temporary_ = folder + ".vellumark-" + std::to_string(process_id()) + "-" +
                      std::to_string(temporary_counter.fetch_add(1)) + ".tmp";
         file_ = create_exclusive(temporary_);
     }

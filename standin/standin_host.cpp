@@ -264,6 +264,7 @@ int ac_add_command_full(const char* name, host_command_handler handler, int argu
                         const char* argument_types, const char* usage, const char* help)
 {
     if (host* h = host::current()) {
+        h->registration_order.emplace_back("ac_add_command_full");
         h->commands.push_back({name ? name : "", handler, argument_count, argument_types ? argument_types : "",
                                usage ? usage : "", help ? help : ""});
     }
@@ -274,6 +275,7 @@ int ac_register_file_exporter(const char* identifier, const char* extension, con
                               host_exporter_callback callback, const char* description)
 {
     if (host* h = host::current()) {
+        h->registration_order.emplace_back("ac_register_file_exporter");
         h->exporters.push_back({identifier ? identifier : "", extension ? extension : "", label ? label : "",
                                 callback, description ? description : ""});
     }

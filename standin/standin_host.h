@@ -165,6 +165,8 @@ public:
     // What the plug-in registered and showed.
     std::vector<command_registration> commands;
     std::vector<exporter_registration> exporters;
+    // The registration calls in the order made, by host function name.
+    std::vector<std::string> registration_order;
     std::vector<std::string> dialogs;
     std::vector<std::string> displays;
     // Called with each text as it is shown, when set (the converter prints

@@ -26,7 +26,8 @@ Record* allocate_into(std::vector<std::unique_ptr<Record>>& store)
         return nullptr;
     }
     try {
-        store.reserve(store.size() + 1);
+        // push_back grows the store geometrically, and when it throws the
+        // new record is released with its unique_ptr.
         store.push_back(std::make_unique<Record>());
     } catch (const std::bad_alloc&) {
         return nullptr;

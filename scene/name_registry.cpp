@@ -2,6 +2,26 @@
 
 namespace vellumark {
 
+std::string replace_line_breaks(std::string_view text)
+{
+    std::string replaced(text);
+    for (char& c : replaced) {
+        if (c == '\r' || c == '\n') {
+            c = '_';
+        }
+    }
+    return replaced;
+}
+
+std::string base_name(const char* host_name, std::string_view fallback)
+{
+    if (host_name == nullptr || *host_name == '\0') {
+        return std::string(fallback);
+    }
+    // Each line break becomes one "_", so cutting first keeps the same bytes.
+    return replace_line_breaks(std::string_view(host_name).substr(0, base_name_limit));
+}
+
 std::string fold_ascii_case(std::string_view text)
 {
     std::string folded(text);

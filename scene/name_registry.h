@@ -9,6 +9,7 @@
 #ifndef VELLUMARK_SCENE_NAME_REGISTRY_H
 #define VELLUMARK_SCENE_NAME_REGISTRY_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,19 @@
 #include <unordered_set>
 
 namespace vellumark {
+
+// The longest base name. A unique name adds at most an underscore and a
+// counter to it.
+inline constexpr std::size_t base_name_limit = 999;
+
+// Each carriage return and line feed becomes "_": a line break in a name
+// would split a line of every output file. Other bytes stay as they are.
+std::string replace_line_breaks(std::string_view text);
+
+// A record's base name from the name that the host gives: `fallback` when the
+// host gives none or an empty one, else the name with its line breaks
+// replaced, cut to its first base_name_limit characters.
+std::string base_name(const char* host_name, std::string_view fallback);
 
 // Folds only A to Z onto a to z; other bytes stay as they are.
 std::string fold_ascii_case(std::string_view text);

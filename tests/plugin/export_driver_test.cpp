@@ -43,6 +43,13 @@ std::map<std::string, std::string> files_here()
     return files;
 }
 
+void write_files(const std::map<std::string, std::string>& files)
+{
+    for (const auto& [name, bytes] : files) {
+        write_file(name, bytes);
+    }
+}
+
 // While it lives, the process can open no new file: the descriptor limit is
 // lowered to the descriptors already in use, so creating any file fails the
 // way a full system table or a refused create does, while existing files
@@ -354,9 +361,7 @@ TEST_F(ExportDriver, FilesThatCannotBeCreatedLeaveEarlierFilesIntact)
 {
     const std::map<std::string, std::string> earlier = {
         {"hero.mtl", "newmtl old\r\n"}, {"hero.obj", "mtllib hero.mtl\r\ng g0\r\n"}, {"hero.pz3", "{\r\n}\r\n"}};
-    for (const auto& [name, bytes] : earlier) {
-        write_file(name, bytes);
-    }
+    write_files(earlier);
     host_object* tree = model();
     int result = 0;
     {
@@ -397,9 +402,7 @@ TEST_F(ExportDriver, FailedWritesLeaveEarlierFilesIntact)
 {
     const std::map<std::string, std::string> earlier = {
         {"hero.mtl", "earlier mtl\r\n"}, {"hero.obj", "earlier obj\r\n"}, {"hero.pz3", "earlier pz3\r\n"}};
-    for (const auto& [name, bytes] : earlier) {
-        write_file(name, bytes);
-    }
+    write_files(earlier);
     host_object* tree = model();
     output_file::fail_writes_after(0);
     EXPECT_EQ(export_file("hero.pz3", tree), 1);

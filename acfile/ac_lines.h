@@ -31,7 +31,25 @@ public:
         }
         const char* start = text_.data() + position_;
         const std::size_t left = text_.size() - position_;
-        const void* found = std::memchr(start, '\n', left);
+        // The line end is looked for a block at a time, and a block without
+        // one is checked at once, so that a huge file of binary garbage is
+        // refused at its first bad bytes rather than after reading it all.
+        constexpr std::size_t block = 1 << 16;
+        const void* found = nullptr;
+        for (std::size_t offset = 0; offset < left; offset += block) {
+            const std::size_t size = left - offset < block ? left - offset : block;
+            found = std::memchr(start + offset, '\n', size);
+            if (found != nullptr) {
+                break;
+            }
+            if (std::memchr(start + offset, '\0', size) != nullptr) {
+                throw parse_error{line_number_ + 1, "NUL byte in the line"};
+            }
+            if (size > 1 && std::memchr(start + offset, '\r', size - 1) != nullptr) {
+                throw parse_error{line_number_ + 1,
+                                  "carriage return inside a line (lines must end in LF or CR LF)"};
+            }
+        }
         std::size_t length = found ? static_cast<std::size_t>(static_cast<const char*>(found) - start) : left;
         position_ += found ? length + 1 : length;
         ++line_number_;

@@ -46,6 +46,29 @@ struct mesh_source {
     double crease_degrees = default_crease_degrees;
 };
 
+// The unit normals of the polygons around one vertex, in a tree whose nodes
+// know their box and their sum, so that the sum of those within an angle of
+// a given normal takes far fewer than one comparison each.
+class normal_tree {
+public:
+    void build(const std::vector<vec3>& normals);
+    // The sum of the normals whose dot product with `n` is at least `limit`.
+    vec3 sum_within(const vec3& n, double limit) const;
+
+private:
+    static constexpr std::uint32_t leaf_size = 8;
+    struct node {
+        vec3 low, high, sum;
+        std::uint32_t begin = 0, end = 0;
+        // The first of the two children (the second follows it); 0 for a
+        // leaf.
+        std::uint32_t left = 0;
+    };
+    std::vector<vec3> points_;
+    std::vector<node> nodes_;
+    mutable std::vector<std::uint32_t> stack_;
+};
+
 // Builds triangles, reusing its buffers from one object to the next.
 class mesh_builder {
 public:
@@ -55,8 +78,12 @@ public:
     void build(const mesh_source& source, std::vector<standin::triangle>& triangles);
 
 private:
+    // Above this many polygons at a vertex, smoothing uses a normal_tree.
+    static constexpr std::size_t crowded_vertex = 64;
+
     void gather(const mesh_source& source, const surface_record& surface);
     void smooth_normals(const mesh_source& source);
+    const vec3& smoothed_normal(std::uint32_t polygon, std::uint32_t vertex) const;
 
     struct polygon {
         std::size_t surface = 0;
@@ -66,14 +93,15 @@ private:
     std::vector<vec3> corner_positions_;
     std::vector<corner_triple> local_triangles_;
     polygon_triangulator triangulator_;
-    // Smoothed normal of each corner of the shaded polygons, in ref order.
-    std::vector<vec3> corner_normals_;
-    std::vector<std::size_t> corner_normal_start_;
-    // The polygons around each vertex, in compressed rows.
+    // The polygons around each vertex in compressed rows (sorted by
+    // polygon), and the smoothed normal of each polygon at that vertex.
     std::vector<std::size_t> around_start_;
     std::vector<std::uint32_t> around_;
+    std::vector<vec3> around_normals_;
     std::vector<std::uint32_t> last_polygon_;
     std::vector<std::size_t> fill_;
+    std::vector<vec3> row_normals_;
+    normal_tree tree_;
 };
 
 }  // namespace vellumark::acfile

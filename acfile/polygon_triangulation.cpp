@@ -1,5 +1,6 @@
 #include "acfile/polygon_triangulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -147,18 +148,38 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
     };
     // A corner that does not turn left may lie inside an ear; only those are
     // tested against candidate ears.
+    bool gridded = false;
     auto update = [&](std::uint32_t i) {
         const bool is_reflex = !(cross(prev_[i], i, next_[i]) > 0);
         if (is_reflex && reflex_[i] == 0) {
             reflex_list_.push_back(i);
+        } else if (!is_reflex && reflex_[i] != 0 && gridded) {
+            leave_grid(i);
         }
         reflex_[i] = is_reflex ? 1 : 0;
     };
     for (std::uint32_t i = 0; i < count; ++i) {
         update(i);
     }
+    // With many reflex corners, they go into a grid over the polygon's box
+    // so that an ear is tested only against those near it; corners that turn
+    // reflex later (only in outlines that are not simple) stay in the list.
+    gridded = reflex_list_.size() > grid_threshold;
+    if (gridded) {
+        build_grid();
+        reflex_list_.clear();
+    }
     auto same_point = [this](std::uint32_t a, std::uint32_t b) {
         return points_[a].x == points_[b].x && points_[a].y == points_[b].y;
+    };
+    auto blocks = [&](std::uint32_t a, std::uint32_t i, std::uint32_t c, std::uint32_t j) {
+        if (reflex_[j] == 0 || j == a || j == i || j == c) {
+            return false;
+        }
+        if (same_point(j, a) || same_point(j, i) || same_point(j, c)) {
+            return false;
+        }
+        return cross(a, i, j) >= 0 && cross(i, c, j) >= 0 && cross(c, a, j) >= 0;
     };
     auto is_ear = [&](std::uint32_t i) {
         const std::uint32_t a = prev_[i];
@@ -167,14 +188,26 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
             return false;
         }
         for (std::uint32_t j : reflex_list_) {
-            if (reflex_[j] == 0 || j == a || j == i || j == c) {
-                continue;
-            }
-            if (same_point(j, a) || same_point(j, i) || same_point(j, c)) {
-                continue;
-            }
-            if (cross(a, i, j) >= 0 && cross(i, c, j) >= 0 && cross(c, a, j) >= 0) {
+            if (blocks(a, i, c, j)) {
                 return false;
+            }
+        }
+        if (gridded) {
+            const auto [x0, y0] = grid_cell(std::min({points_[a].x, points_[i].x, points_[c].x}),
+                                            std::min({points_[a].y, points_[i].y, points_[c].y}));
+            const auto [x1, y1] = grid_cell(std::max({points_[a].x, points_[i].x, points_[c].x}),
+                                            std::max({points_[a].y, points_[i].y, points_[c].y}));
+            for (std::size_t gy = y0; gy <= y1; ++gy) {
+                const std::size_t row = gy * (grid_columns_ + 1);
+                for (std::size_t cell = next_occupied(row + x0); cell <= row + x1;
+                     cell = next_occupied(cell + 1)) {
+                    const std::size_t first = grid_start_[cell];
+                    for (std::size_t k = first; k < first + grid_count_[cell]; ++k) {
+                        if (blocks(a, i, c, grid_items_[k])) {
+                            return false;
+                        }
+                    }
+                }
             }
         }
         return true;
@@ -185,6 +218,9 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
         triangles.push_back({a, i, c});
         next_[a] = c;
         prev_[c] = a;
+        if (reflex_[i] != 0 && gridded) {
+            leave_grid(i);
+        }
         reflex_[i] = 0;
         update(a);
         update(c);
@@ -233,6 +269,116 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
         since_last_ear = 0;
     }
     triangles.push_back({prev_[current], current, next_[current]});
+}
+
+void polygon_triangulator::build_grid()
+{
+    grid_low_x_ = grid_high_x_ = points_[reflex_list_.front()].x;
+    grid_low_y_ = grid_high_y_ = points_[reflex_list_.front()].y;
+    for (const point2& p : points_) {
+        grid_low_x_ = std::min(grid_low_x_, p.x);
+        grid_high_x_ = std::max(grid_high_x_, p.x);
+        grid_low_y_ = std::min(grid_low_y_, p.y);
+        grid_high_y_ = std::max(grid_high_y_, p.y);
+    }
+    // About one reflex corner a cell, the cells about square.
+    const double corners = static_cast<double>(reflex_list_.size());
+    const double width = grid_high_x_ - grid_low_x_;
+    const double height = grid_high_y_ - grid_low_y_;
+    double across = std::sqrt(corners);
+    if (width > 0 && height > 0) {
+        across = std::sqrt(corners * (width / height));
+    } else if (width > 0) {
+        across = corners;
+    } else {
+        across = 1;
+    }
+    constexpr double most_cells = 1 << 20;
+    grid_columns_ = static_cast<std::size_t>(std::clamp(std::ceil(across), 1.0, std::min(corners, most_cells)));
+    grid_rows_ = static_cast<std::size_t>(
+        std::clamp(std::ceil(corners / static_cast<double>(grid_columns_)), 1.0, most_cells / grid_columns_));
+    // Each row has one more cell, always occupied, that ends the skipping
+    // of empty cells.
+    const std::size_t cells = (grid_columns_ + 1) * grid_rows_;
+    grid_start_.assign(cells + 1, 0);
+    grid_count_.assign(cells, 0);
+    for (std::uint32_t j : reflex_list_) {
+        const auto [gx, gy] = grid_cell(points_[j].x, points_[j].y);
+        ++grid_count_[gy * (grid_columns_ + 1) + gx];
+    }
+    for (std::size_t cell = 0; cell < cells; ++cell) {
+        grid_start_[cell + 1] = grid_start_[cell] + grid_count_[cell];
+    }
+    grid_items_.resize(reflex_list_.size());
+    grid_slot_.assign(points_.size(), not_in_grid);
+    grid_cell_of_.assign(points_.size(), 0);
+    grid_fill_.assign(grid_start_.begin(), grid_start_.end() - 1);
+    for (std::uint32_t j : reflex_list_) {
+        const auto [gx, gy] = grid_cell(points_[j].x, points_[j].y);
+        const std::size_t cell = gy * (grid_columns_ + 1) + gx;
+        grid_slot_[j] = grid_fill_[cell];
+        grid_cell_of_[j] = cell;
+        grid_items_[grid_fill_[cell]++] = j;
+    }
+    grid_skip_.resize(cells);
+    for (std::size_t cell = 0; cell < cells; ++cell) {
+        const bool row_end = cell % (grid_columns_ + 1) == grid_columns_;
+        grid_skip_[cell] = row_end || grid_count_[cell] != 0 ? cell : cell + 1;
+    }
+}
+
+// Takes a corner that no longer turns right out of its cell; an emptied cell
+// is skipped from then on.
+void polygon_triangulator::leave_grid(std::uint32_t corner)
+{
+    const std::size_t slot = grid_slot_[corner];
+    if (slot == not_in_grid) {
+        return;
+    }
+    const std::size_t cell = grid_cell_of_[corner];
+    const std::size_t last = grid_start_[cell] + --grid_count_[cell];
+    const std::uint32_t moved = grid_items_[last];
+    grid_items_[slot] = moved;
+    grid_slot_[moved] = slot;
+    grid_slot_[corner] = not_in_grid;
+    if (grid_count_[cell] == 0) {
+        grid_skip_[cell] = cell + 1;
+    }
+}
+
+// The first occupied cell at or after `cell` in its row, or the row's end.
+std::size_t polygon_triangulator::next_occupied(std::size_t cell) const
+{
+    std::size_t found = cell;
+    while (grid_skip_[found] != found) {
+        found = grid_skip_[found];
+    }
+    // Shorten the path for the next search.
+    while (grid_skip_[cell] != found) {
+        const std::size_t next = grid_skip_[cell];
+        grid_skip_[cell] = found;
+        cell = next;
+    }
+    return found;
+}
+
+std::pair<std::size_t, std::size_t> polygon_triangulator::grid_cell(double x, double y) const
+{
+    auto axis = [](double value, double low, double high, std::size_t cells) {
+        const double extent = high - low;
+        if (!(extent > 0)) {
+            return std::size_t{0};
+        }
+        const double scaled = (value - low) / extent * static_cast<double>(cells);
+        if (!(scaled > 0)) {
+            return std::size_t{0};
+        }
+        if (scaled >= static_cast<double>(cells - 1)) {
+            return cells - 1;
+        }
+        return static_cast<std::size_t>(scaled);
+    };
+    return {axis(x, grid_low_x_, grid_high_x_, grid_columns_), axis(y, grid_low_y_, grid_high_y_, grid_rows_)};
 }
 
 }  // namespace vellumark::acfile

@@ -164,6 +164,24 @@ TEST_P(concave_polygon, gives_n_minus_2_triangles_that_cover_its_area)
     EXPECT_NEAR(covered, polygon_area, 1e-6 * polygon_area);
 }
 
+// A comb with many teeth, enough reflex corners for the ear tests to go
+// through a grid.
+std::vector<point> comb(int teeth)
+{
+    std::vector<point> outline = {{0, 0, 0}, {2.0 * teeth + 1, 0, 0}};
+    double x = 2.0 * teeth + 1;
+    for (int t = 0; t < teeth; ++t) {
+        outline.push_back({x, 3, 0});
+        outline.push_back({x - 1, 3, 0});
+        outline.push_back({x - 1, 1, 0});
+        outline.push_back({x - 2, 1, 0});
+        x -= 2;
+    }
+    outline.push_back({x, 3, 0});
+    outline.push_back({0, 3, 0});
+    return outline;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     reader, concave_polygon,
     ::testing::Values(
@@ -174,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {4, 1, 0}, {3, 1, 0}, {3, 3, 0}, {2, 3, 0}, {2, 1, 0}, {1, 1, 0}, {1, 3, 0}, {0, 3, 0}}},
         concave_case{"spiral",
                      {{0, 0, 0}, {5, 0, 0}, {5, 5, 0}, {1, 5, 0}, {1, 2, 0}, {3, 2, 0}, {3, 3, 0}, {2, 3, 0},
-                      {2, 4, 0}, {4, 4, 0}, {4, 1, 0}, {0, 1, 0}}}),
+                      {2, 4, 0}, {4, 4, 0}, {4, 1, 0}, {0, 1, 0}}},
+        concave_case{"comb_of_60_teeth", comb(60)}),
     [](const ::testing::TestParamInfo<concave_case>& param_info) { return std::string(param_info.param.what); });
 
 TEST(polygons, concave_polygon_is_cut_in_its_own_plane_keeping_its_winding)

@@ -1,5 +1,7 @@
 #include "acfile/ac_mesh.h"
 
+#include "acfile/ac_numbers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,9 +18,9 @@ bool is_polygon(const surface_record& surface)
     return (surface.flags & surface_kind_mask) == surface_polygon && surface.ref_count >= 3;
 }
 
-float texture_coordinate(float value, float repeat, float offset)
+double texture_coordinate(float value, float repeat, float offset)
 {
-    return static_cast<float>(static_cast<double>(value) * repeat + offset);
+    return static_cast<double>(value) * repeat + offset;
 }
 
 double dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -230,11 +232,25 @@ vec3 normal_tree::sum_within(const vec3& n, double limit) const
     return sum;
 }
 
-void mesh_builder::build(const mesh_source& source, std::vector<standin::triangle>& triangles)
+std::optional<std::size_t> mesh_builder::build(const mesh_source& source, std::vector<standin::triangle>& triangles)
 {
     const auto& surfaces = *source.surfaces;
     const auto& refs = *source.refs;
     polygons_.clear();
+    for (std::size_t s = 0; s < surfaces.size(); ++s) {
+        const surface_record& surface = surfaces[s];
+        if (!is_polygon(surface)) {
+            continue;
+        }
+        for (std::size_t k = 0; k < surface.ref_count; ++k) {
+            const ref_record& ref = refs[surface.first_ref + k];
+            float ignored = 0;
+            if (!narrow_to_float(texture_coordinate(ref.u, source.texrep[0], source.texoff[0]), ignored) ||
+                !narrow_to_float(texture_coordinate(ref.v, source.texrep[1], source.texoff[1]), ignored)) {
+                return s;
+            }
+        }
+    }
     bool any_shaded = false;
     std::size_t triangle_count = 0;
     for (std::size_t s = 0; s < surfaces.size(); ++s) {
@@ -268,8 +284,8 @@ void mesh_builder::build(const mesh_source& source, std::vector<standin::triangl
                     smoothed ? smoothed_normal(static_cast<std::uint32_t>(p), ref.vertex) : polygons_[p].normal;
                 standin::corner& corner = out.corners[c];
                 corner.vertex = static_cast<int>(ref.vertex);
-                corner.u = texture_coordinate(ref.u, source.texrep[0], source.texoff[0]);
-                corner.v = texture_coordinate(ref.v, source.texrep[1], source.texoff[1]);
+                corner.u = static_cast<float>(texture_coordinate(ref.u, source.texrep[0], source.texoff[0]));
+                corner.v = static_cast<float>(texture_coordinate(ref.v, source.texrep[1], source.texoff[1]));
                 corner.nx = static_cast<float>(normal.x);
                 corner.ny = static_cast<float>(normal.y);
                 corner.nz = static_cast<float>(normal.z);
@@ -277,6 +293,7 @@ void mesh_builder::build(const mesh_source& source, std::vector<standin::triangl
             triangles.push_back(out);
         }
     }
+    return std::nullopt;
 }
 
 }  // namespace vellumark::acfile

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "acfile/polygon_triangulation.h"
@@ -74,8 +75,10 @@ class mesh_builder {
 public:
     // Appends the object's triangles to `triangles`: polygons in file order,
     // each polygon's triangles in the order its triangulation gives them.
-    // Vertex indices must be in range.
-    void build(const mesh_source& source, std::vector<standin::triangle>& triangles);
+    // Vertex indices must be in range. Gives the index of the first surface
+    // whose texture coordinates leave single precision after texrep and
+    // texoff, and then appends nothing.
+    std::optional<std::size_t> build(const mesh_source& source, std::vector<standin::triangle>& triangles);
 
 private:
     // Above this many polygons at a vertex, smoothing uses a normal_tree.

@@ -138,6 +138,18 @@ count_status parse_count(std::string_view token, std::uint64_t limit, std::uint6
     return count_status::ok;
 }
 
+bool narrow_to_float(double value, float& narrowed)
+{
+    // The largest float plus half its last place: from there on, rounding
+    // gives an infinity.
+    constexpr double overflow = 0x1.ffffffp+127;
+    if (!(value > -overflow && value < overflow)) {
+        return false;
+    }
+    narrowed = static_cast<float>(value);
+    return true;
+}
+
 bool parse_surface_flags(std::string_view token, std::uint32_t& flags)
 {
     int base = 10;

@@ -31,6 +31,10 @@ enum class count_status {
 // `limit` (an optional plus sign, then digits).
 count_status parse_count(std::string_view token, std::uint64_t limit, std::uint64_t& value);
 
+// Rounds a value computed in double precision to single precision; false
+// when it would round to an infinity.
+bool narrow_to_float(double value, float& narrowed);
+
 // Reads SURF flags: hexadecimal with a 0x or 0X prefix, else decimal; false
 // when the token is neither or does not fit 32 bits.
 bool parse_surface_flags(std::string_view token, std::uint32_t& flags);

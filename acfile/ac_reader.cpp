@@ -128,6 +128,7 @@ private:
         double crease = default_crease_degrees;
         bool texture_seen = false;
         bool numvert_seen = false;
+        std::size_t numvert_line = 0;
         // The largest vertex index used by a surface so far and its line, for
         // the check against the final vertex count.
         std::uint64_t largest_ref = 0;
@@ -530,6 +531,7 @@ private:
         const std::size_t start = lines_.line_number();
         positions_.clear();
         current.numvert_seen = true;
+        current.numvert_line = start;
         // A vertex line takes at least six bytes ("0 0 0\n"), so the file's
         // size bounds what may be reserved before the lines are seen.
         const std::size_t left = lines_.text().size() - lines_.position();
@@ -682,7 +684,9 @@ private:
         // The object's loc, and its vertices, in the host's coordinates:
         // its own placement first, then each moving ancestor's.
         const vec3 origin = place_by_ancestors(vec3{current.own.loc[0], current.own.loc[1], current.own.loc[2]});
-        opened.origin = {static_cast<float>(origin.x), static_cast<float>(origin.y), static_cast<float>(origin.z)};
+        if (!narrow(origin, opened.origin)) {
+            fail_at(current.line, "the object's loc lies beyond single precision once placed by its ancestors");
+        }
         opened.moves = current.own.moves();
         if (opened.moves) {
             open_placement entry;
@@ -690,9 +694,12 @@ private:
             entry.combined = placements_.empty() ? current.own : placements_.back().combined.after(current.own);
             placements_.push_back(entry);
         }
-        for (std::array<float, 3>& p : positions_) {
-            const vec3 placed = place_by_ancestors(vec3{p[0], p[1], p[2]}, placements_.size());
-            p = {static_cast<float>(placed.x), static_cast<float>(placed.y), static_cast<float>(placed.z)};
+        for (std::size_t i = 0; i < positions_.size(); ++i) {
+            std::array<float, 3>& p = positions_[i];
+            if (!narrow(place_by_ancestors(vec3{p[0], p[1], p[2]}, placements_.size()), p)) {
+                fail_at(current.numvert_line, "vertex " + std::to_string(i + 1) +
+                                                  " lies beyond single precision once placed by rot and loc");
+            }
             object.add_vertex(p[0], p[1], p[2]);
             opened.box.add(p);
         }
@@ -703,7 +710,10 @@ private:
         source.texrep = current.texrep;
         source.texoff = current.texoff;
         source.crease_degrees = current.crease;
-        mesh_.build(source, object.triangles);
+        if (const auto bad = mesh_.build(source, object.triangles)) {
+            fail_at(current.line, "surface " + std::to_string(*bad + 1) +
+                                      ": texture coordinates beyond single precision after texrep and texoff");
+        }
 
         if (object.type != standin::type_poly && (!positions_.empty() || !surfaces_.empty())) {
             const std::string shown = object.name ? quoted_for_message(*object.name) : std::string("(unnamed)");
@@ -713,6 +723,12 @@ private:
                                    "; its geometry is not exported");
         }
         open_.push_back(std::move(opened));
+    }
+
+    static bool narrow(const vec3& p, std::array<float, 3>& narrowed)
+    {
+        return narrow_to_float(p.x, narrowed[0]) && narrow_to_float(p.y, narrowed[1]) &&
+               narrow_to_float(p.z, narrowed[2]);
     }
 
     // Applies the first `count` placements of the stack, innermost (the

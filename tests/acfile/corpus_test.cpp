@@ -12,6 +12,7 @@
 #include <limits>
 #include <optional>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,8 @@ struct corpus_model {
     const char* assimp_differs = nullptr;
     bool triangle_counts_comparable = false;
 };
+
+void PrintTo(const corpus_model& c, std::ostream* out) { *out << c.file; }
 
 class corpus_against_assimp : public ::testing::TestWithParam<corpus_model> {};
 

@@ -2,6 +2,7 @@
 // lies and what is wrong.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "acfile/ac_reader.h"
@@ -26,6 +27,8 @@ struct malformed_case {
     std::string text;
     std::string message;
 };
+
+void PrintTo(const malformed_case& c, std::ostream* out) { *out << c.what; }
 
 class malformed_input : public ::testing::TestWithParam<malformed_case> {};
 
@@ -84,6 +87,16 @@ INSTANTIATE_TEST_SUITE_P(
                        "model.ac:6: loc: \"1e39\" does not fit a single-precision float"},
         malformed_case{"vertex beyond single precision", "AC3Db\nOBJECT poly\nnumvert 1\n-4e38 0 0\nkids 0\n",
                        "model.ac:4: vertex: \"-4e38\" does not fit a single-precision float"},
+        malformed_case{"vertex placed beyond single precision",
+                       "AC3Db\nOBJECT poly\nloc 3e38 0 0\nnumvert 2\n0 0 0\n3e38 0 0\nkids 0\n",
+                       "model.ac:4: vertex 2 lies beyond single precision once placed by rot and loc"},
+        malformed_case{"loc placed beyond single precision",
+                       "AC3Db\nOBJECT group\nloc 0 -3e38 0\nkids 1\nOBJECT group\nloc 0 -3e38 0\nkids 0\n",
+                       "model.ac:5: the object's loc lies beyond single precision once placed by its ancestors"},
+        malformed_case{"texture coordinates beyond single precision",
+                       "AC3Db\nOBJECT poly\ntexrep 3e38 1\nnumvert 3\n0 0 0\n1 0 0\n0 1 0\nnumsurf 1\nSURF "
+                       "0\nrefs 3\n0 2 0\n1 0 0\n2 0 0\nkids 0\n",
+                       "model.ac:2: surface 1: texture coordinates beyond single precision after texrep and texoff"},
         malformed_case{"vertex missing a number", "AC3Db\nOBJECT poly\nnumvert 1\n0 0\nkids 0\n",
                        "model.ac:4: vertex needs 3 numbers, found 2"},
         malformed_case{"fewer vertices than numvert", "AC3Db\nOBJECT poly\nnumvert 3\n0 0 0\n1 0 0\nkids 0\n",

@@ -2,6 +2,7 @@
 // data blocks, the top level, and geometry on objects that make no actor.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "acfile/ac_reader.h"
@@ -127,6 +128,8 @@ struct data_case {
     std::string data_lines;  // "data N" and what follows, up to numvert
     bool warns;
 };
+
+void PrintTo(const data_case& c, std::ostream* out) { *out << c.what; }
 
 class data_block : public ::testing::TestWithParam<data_case> {};
 

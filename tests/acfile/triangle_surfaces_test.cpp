@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,8 @@ struct concave_case {
     const char* what;
     std::vector<point> outline;
 };
+
+void PrintTo(const concave_case& c, std::ostream* out) { *out << c.what; }
 
 class concave_polygon : public ::testing::TestWithParam<concave_case> {};
 
@@ -333,6 +336,8 @@ struct crease_case {
     std::string crease_line;
     bool smooth;
 };
+
+void PrintTo(const crease_case& c, std::ostream* out) { *out << c.what; }
 
 class crease_angle : public ::testing::TestWithParam<crease_case> {};
 

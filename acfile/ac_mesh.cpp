@@ -50,37 +50,31 @@ void mesh_builder::smooth_normals(const mesh_source& source)
     const std::size_t vertex_count = source.positions->size();
     const auto polygon_count = static_cast<std::uint32_t>(polygons_.size());
 
-    // The polygons around each vertex, in polygon order. Each polygon counts
-    // once at a vertex even when it uses the vertex twice; polygons are
-    // visited in order, so the last one seen suffices.
-    around_start_.assign(vertex_count + 1, 0);
-    last_polygon_.assign(vertex_count, no_polygon);
-    for (std::uint32_t p = 0; p < polygon_count; ++p) {
-        const surface_record& surface = surfaces[polygons_[p].surface];
-        for (std::size_t k = 0; k < surface.ref_count; ++k) {
-            const std::uint32_t vertex = refs[surface.first_ref + k].vertex;
-            if (last_polygon_[vertex] != p) {
-                last_polygon_[vertex] = p;
-                ++around_start_[vertex + 1];
+    // The polygons around each vertex, in polygon order, in two passes (count,
+    // then fill). Each polygon counts once at a vertex even when it uses the
+    // vertex twice; polygons are visited in order, so the last one seen
+    // suffices.
+    auto each_polygon_at_each_vertex = [&](auto&& visit) {
+        last_polygon_.assign(vertex_count, no_polygon);
+        for (std::uint32_t p = 0; p < polygon_count; ++p) {
+            const surface_record& surface = surfaces[polygons_[p].surface];
+            for (std::size_t k = 0; k < surface.ref_count; ++k) {
+                const std::uint32_t vertex = refs[surface.first_ref + k].vertex;
+                if (last_polygon_[vertex] != p) {
+                    last_polygon_[vertex] = p;
+                    visit(vertex, p);
+                }
             }
         }
-    }
+    };
+    around_start_.assign(vertex_count + 1, 0);
+    each_polygon_at_each_vertex([&](std::uint32_t vertex, std::uint32_t) { ++around_start_[vertex + 1]; });
     for (std::size_t v = 0; v < vertex_count; ++v) {
         around_start_[v + 1] += around_start_[v];
     }
     around_.resize(around_start_[vertex_count]);
     fill_.assign(around_start_.begin(), around_start_.end() - 1);
-    last_polygon_.assign(vertex_count, no_polygon);
-    for (std::uint32_t p = 0; p < polygon_count; ++p) {
-        const surface_record& surface = surfaces[polygons_[p].surface];
-        for (std::size_t k = 0; k < surface.ref_count; ++k) {
-            const std::uint32_t vertex = refs[surface.first_ref + k].vertex;
-            if (last_polygon_[vertex] != p) {
-                last_polygon_[vertex] = p;
-                around_[fill_[vertex]++] = p;
-            }
-        }
-    }
+    each_polygon_at_each_vertex([&](std::uint32_t vertex, std::uint32_t p) { around_[fill_[vertex]++] = p; });
 
     // The smoothed normal of each polygon at each of its vertices, vertex by
     // vertex. Around a vertex that many polygons share (the tip of a fan or a

@@ -162,6 +162,17 @@ private:
         return false;
     }
 
+    // The next line of those that a count announced; refused when the file
+    // ends first.
+    void next_announced_line(std::string_view& line, std::size_t count_line, const char* keyword, std::uint64_t count,
+                             std::uint64_t seen, const char* singular, const char* plural)
+    {
+        if (!next_content_line(line)) {
+            fail_at(count_line, std::string(keyword) + " " + std::to_string(count) + ": the file ends after " +
+                                    with_count(seen, singular, plural));
+        }
+    }
+
     float read_float(token_cursor& tokens, std::string_view what, std::size_t needed, std::size_t index)
     {
         std::string_view token;
@@ -538,10 +549,7 @@ private:
         positions_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, left / 6)));
         std::string_view line;
         for (std::uint64_t i = 0; i < count; ++i) {
-            if (!next_content_line(line)) {
-                fail_at(start, "numvert " + std::to_string(count) + ": the file ends after " +
-                                   with_count(i, "vertex", "vertices"));
-            }
+            next_announced_line(line, start, "numvert", count, i, "vertex", "vertices");
             token_cursor tokens(line);
             std::array<float, 3> p{};
             std::string_view first;
@@ -584,10 +592,7 @@ private:
                 return "surface " + std::to_string(i + 1) + " of " + std::to_string(count) + " (numsurf at line " +
                        std::to_string(start) + ")";
             };
-            if (!next_content_line(line)) {
-                fail_at(start, "numsurf " + std::to_string(count) + ": the file ends after " +
-                                   with_count(i, "surface", "surfaces"));
-            }
+            next_announced_line(line, start, "numsurf", count, i, "surface", "surfaces");
             token_cursor tokens(line);
             std::string_view keyword;
             tokens.next(keyword);
@@ -636,10 +641,7 @@ private:
     {
         std::string_view line;
         for (std::uint64_t k = 0; k < count; ++k) {
-            if (!next_content_line(line)) {
-                fail_at(refs_line, "refs " + std::to_string(count) + ": the file ends after " +
-                                       with_count(k, "corner", "corners"));
-            }
+            next_announced_line(line, refs_line, "refs", count, k, "corner", "corners");
             token_cursor tokens(line);
             std::string_view first;
             tokens.next(first);

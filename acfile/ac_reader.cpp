@@ -95,8 +95,8 @@ struct open_placement {
 
 class ac_reader {
 public:
-    ac_reader(std::string_view text, std::string_view label, standin::host& host)
-        : lines_(text), label_(label), host_(host)
+    ac_reader(std::string_view text, std::string_view label, standin::host& host, const read_progress& progress)
+        : lines_(text), label_(label), host_(host), progress_(progress)
     {
     }
 
@@ -107,6 +107,9 @@ public:
             read_header();
             read_palette();
             read_objects();
+            if (progress_) {
+                progress_(lines_.text().size(), lines_.text().size());
+            }
             result.ok = true;
             result.world = world_;
         } catch (const parse_error& error) {
@@ -149,6 +152,10 @@ private:
     // The next line that is not blank; false at the end of the file.
     bool next_content_line(std::string_view& line)
     {
+        if (lines_.position() >= next_report_ && progress_) {
+            progress_(lines_.position(), lines_.text().size());
+            next_report_ = lines_.position() + report_step;
+        }
         if (pending_) {
             line = *pending_;
             pending_.reset();
@@ -781,9 +788,13 @@ private:
         }
     }
 
+    static constexpr std::size_t report_step = 1 << 20;
+
     line_cursor lines_;
     std::string label_;
     standin::host& host_;
+    const read_progress& progress_;
+    std::size_t next_report_ = report_step;
     std::optional<std::string_view> pending_;
     std::vector<std::string> warnings_;
     std::vector<open_object> open_;
@@ -799,17 +810,18 @@ private:
 
 }  // namespace
 
-read_result read_ac_text(std::string_view bytes, std::string_view file_label, standin::host& host)
+read_result read_ac_text(std::string_view bytes, std::string_view file_label, standin::host& host,
+                         const read_progress& progress)
 {
     if (host.has_root() || host.object_count() != 0) {
         read_result refused;
         refused.error = std::string(file_label) + ":0: the host already holds a model";
         return refused;
     }
-    return ac_reader(bytes, file_label, host).run();
+    return ac_reader(bytes, file_label, host, progress).run();
 }
 
-read_result read_ac_file(const std::string& path, standin::host& host)
+read_result read_ac_file(const std::string& path, standin::host& host, const read_progress& progress)
 {
     file_bytes bytes;
     std::string problem;
@@ -818,7 +830,7 @@ read_result read_ac_file(const std::string& path, standin::host& host)
         refused.error = path + ": " + problem;
         return refused;
     }
-    return read_ac_text(bytes.view(), path, host);
+    return read_ac_text(bytes.view(), path, host, progress);
 }
 
 }  // namespace vellumark::acfile

@@ -3,6 +3,8 @@
 #ifndef VELLUMARK_ACFILE_AC_READER_H
 #define VELLUMARK_ACFILE_AC_READER_H
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,13 +26,18 @@ struct read_result {
     host_object* world = nullptr;
 };
 
+// Called now and then while a file is read, with the bytes read so far and
+// the file's size (about every megabyte, and once at the end).
+using read_progress = std::function<void(std::size_t done, std::size_t total)>;
+
 // Reads the file at `path` into `host` (which must be empty). Messages name
 // the file as `path`.
-read_result read_ac_file(const std::string& path, standin::host& host);
+read_result read_ac_file(const std::string& path, standin::host& host, const read_progress& progress = {});
 
 // The same from bytes already in memory; messages name the file as
 // `file_label`.
-read_result read_ac_text(std::string_view bytes, std::string_view file_label, standin::host& host);
+read_result read_ac_text(std::string_view bytes, std::string_view file_label, standin::host& host,
+                         const read_progress& progress = {});
 
 }  // namespace vellumark::acfile
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "acfile/ac_reader.h"
 #include "tests/support/test_files.h"
@@ -260,6 +262,25 @@ TEST(deep_nesting, a_hundred_thousand_levels_read_without_recursion)
     EXPECT_EQ(object->vertex(0).z, static_cast<float>(depth) / 2);
     // Every group's centre is the leaf's single vertex.
     EXPECT_EQ(ac_object_get_centre(result.world->children[0])->x, static_cast<float>(depth));
+}
+
+TEST(progress, is_reported_as_the_file_is_read_and_at_its_end)
+{
+    std::string text = "AC3Db\nOBJECT poly\nnumvert 300000\n";
+    for (int i = 0; i < 300000; ++i) {
+        text += "1 2 3\n";
+    }
+    text += "kids 0\n";
+    std::vector<std::size_t> reports;
+    standin::host host;
+    const read_result result = read_ac_text(text, "m.ac", host, [&](std::size_t done, std::size_t total) {
+        EXPECT_EQ(total, text.size());
+        reports.push_back(done);
+    });
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(reports.back(), text.size());
 }
 
 TEST(host, must_be_empty)

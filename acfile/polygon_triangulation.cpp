@@ -172,7 +172,15 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
     auto same_point = [this](std::uint32_t a, std::uint32_t b) {
         return points_[a].x == points_[b].x && points_[a].y == points_[b].y;
     };
+    // Containment tests are budgeted: an outline that crosses itself all
+    // over (garbage rather than a model) can make ear clipping quadratic or
+    // worse; past the budget, any corner that turns left is clipped, which
+    // still gives n - 2 triangles in the polygon's winding.
+    std::uint64_t tests_left = 64 * std::uint64_t{count} + 100000;
     auto blocks = [&](std::uint32_t a, std::uint32_t i, std::uint32_t c, std::uint32_t j) {
+        if (tests_left > 0) {
+            --tests_left;
+        }
         if (reflex_[j] == 0 || j == a || j == i || j == c) {
             return false;
         }
@@ -186,6 +194,9 @@ void polygon_triangulator::clip_ears(std::vector<corner_triple>& triangles)
         const std::uint32_t c = next_[i];
         if (!(cross(a, i, c) > 0)) {
             return false;
+        }
+        if (tests_left == 0) {
+            return true;
         }
         for (std::uint32_t j : reflex_list_) {
             if (blocks(a, i, c, j)) {

@@ -2,6 +2,7 @@
 // triangles, how polygons are cut, texture coordinates and normals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <ostream>
@@ -230,6 +231,33 @@ TEST(polygons, self_crossing_outline_still_gives_n_minus_2_triangles)
     }
     loaded model(poly_file(star, "", surface("0", {0, 1, 2, 3, 4}), 1));
     EXPECT_EQ(model.poly->triangles.size(), 3u);
+
+    // Thousands of corners at random: an outline that crosses itself all
+    // over still gives n - 2 triangles, each over three of its corners.
+    std::vector<point> scribble;
+    std::vector<int> corners;
+    unsigned state = 12345;
+    auto next_random = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<double>((state >> 8) & 0xFFFF) / 65536.0;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        scribble.push_back({next_random(), next_random(), 0});
+        corners.push_back(i);
+    }
+    loaded scribbled(poly_file(scribble, "", surface("0", corners), 1));
+    ASSERT_EQ(scribbled.poly->triangles.size(), scribble.size() - 2);
+    std::vector<int> uses(scribble.size(), 0);
+    for (const standin::triangle& t : scribbled.poly->triangles) {
+        EXPECT_NE(t.corners[0].vertex, t.corners[1].vertex);
+        EXPECT_NE(t.corners[1].vertex, t.corners[2].vertex);
+        EXPECT_NE(t.corners[0].vertex, t.corners[2].vertex);
+        for (const standin::corner& c : t.corners) {
+            ++uses.at(static_cast<std::size_t>(c.vertex));
+        }
+    }
+    // Every corner is in at least one triangle.
+    EXPECT_EQ(std::count(uses.begin(), uses.end(), 0), 0);
 }
 
 TEST(surfaces, only_polygons_of_three_or_more_corners_give_triangles_in_file_order)

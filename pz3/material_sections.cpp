@@ -5,18 +5,10 @@
 
 #include "pz3/shader_inputs.h"
 #include "pz3/surface_lines.h"
+#include "pz3/vec3_text.h"
 
 namespace vellumark {
 namespace {
-
-void write_colour(output_file& out, const vec3& colour)
-{
-    out.number(colour.x);
-    out.text(' ');
-    out.number(colour.y);
-    out.text(' ');
-    out.number(colour.z);
-}
 
 // Highlight_Size: the exponent brought to 0..1 for 0..128, in double
 // precision (shininess / 128, exactly).
@@ -28,13 +20,13 @@ void write_input_value(output_file& out, const shader_input& input, const materi
     case input_value::none:
         break;
     case input_value::diffuse:
-        write_colour(out, material.diffuse);
+        write_vec3(out, material.diffuse);
         break;
     case input_value::specular:
-        write_colour(out, material.specular);
+        write_vec3(out, material.specular);
         break;
     case input_value::ambient:
-        write_colour(out, material.ambient);
+        write_vec3(out, material.ambient);
         break;
     case input_value::roughness:
         out.number(roughness(material));
@@ -87,13 +79,13 @@ void write_surface_lines(output_file& out, const material_record& material, bool
     out.text("\n");
     out.text(line::open);
     out.text(line::kd_color);
-    write_colour(out, material.diffuse);
+    write_vec3(out, material.diffuse);
     out.text(line::colour_end);
     out.text(line::ka_color);
-    write_colour(out, material.ambient);
+    write_vec3(out, material.ambient);
     out.text(line::colour_end);
     out.text(line::ks_color);
-    write_colour(out, material.specular);
+    write_vec3(out, material.specular);
     out.text(line::colour_end);
     out.text(line::texture_color);
     out.text(line::ns_exponent);

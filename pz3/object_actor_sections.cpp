@@ -4,6 +4,7 @@
 
 #include "pz3/channel_block.h"
 #include "pz3/channel_tables.h"
+#include "pz3/vec3_text.h"
 
 namespace vellumark {
 namespace {
@@ -22,16 +23,6 @@ const std::string& object_channels_text()
         return built;
     }();
     return text;
-}
-
-void write_position(output_file& out, const vec3& position)
-{
-    out.number(position.x);
-    out.text(' ');
-    out.number(position.y);
-    out.text(' ');
-    out.number(position.z);
-    out.text('\n');
 }
 
 }  // namespace
@@ -64,10 +55,12 @@ void write_object_actor_section(output_file& out, const actor_record& actor)
     out.text("    creaseAngle 80\n"
              "\t  endPoint  ");
     // The end point reaches to the child, when there is one.
-    write_position(out, actor.child != nullptr ? actor.child->origin : actor.end_point);
-    out.text("    origin ");
-    write_position(out, actor.origin);
-    out.text("    orientation 0 0 0\n"
+    write_vec3(out, actor.child != nullptr ? actor.child->origin : actor.end_point);
+    out.text("\n"
+             "    origin ");
+    write_vec3(out, actor.origin);
+    out.text("\n"
+             "    orientation 0 0 0\n"
              "    displayOrigin 0\n"
              "    displayMode USEPARENT\n"
              "    customMaterial 0\n"

@@ -304,21 +304,28 @@ std::string body_section()
     return text;
 }
 
-std::string goal_center_of_mass_section()
+namespace {
+
+// The two control props differ only in these lines.
+struct prop_lines {
+    std::string_view name, hidden, add_to_menu, z_buffer, parent, display_mode, kd, ks;
+};
+
+std::string control_prop_section(const prop_lines& p)
 {
     std::string text = join({
-        "controlProp GoalCenterOfMass:1",
+        cat({"controlProp ", p.name, ":1"}),
         "\t{",
-        "\tname    GoalCenterOfMass",
+        cat({"\tname    ", p.name}),
         "\toff",
         "\tbend 1",
         "\tdynamicsLock\t\t1",
-        "\thidden\t\t1",
-        "\taddToMenu\t0",
+        p.hidden,
+        p.add_to_menu,
         "\tcastsShadow\t\t0",
         "\tincludeInDepthCue\t\t0",
-        "\tuseZBuffer\t\t1",
-        "\tparent BODY:1",
+        p.z_buffer,
+        p.parent,
         "\tcreaseAngle 80",
         "\tchannels",
         "\t\t{",
@@ -332,10 +339,10 @@ std::string goal_center_of_mass_section()
         "\torigin 0 0 0",
         "\torientation 0 0 0",
         "\tdisplayOrigin\t\t0",
-        "\tdisplayMode USEPARENT",
+        p.display_mode,
         "\tcustomMaterial\t1",
     });
-    text += preview_material("0.287271 0.51381 0.747154", "0.0893399 0.0469314 0.0908902");
+    text += preview_material(p.kd, p.ks);
     text += join({
         "\tlocked 0",
         "\tbackfaceCull 0",
@@ -350,50 +357,20 @@ std::string goal_center_of_mass_section()
     return text;
 }
 
+}  // namespace
+
+std::string goal_center_of_mass_section()
+{
+    return control_prop_section({"GoalCenterOfMass", "\thidden\t\t1", "\taddToMenu\t0", "\tuseZBuffer\t\t1",
+                                 "\tparent BODY:1", "\tdisplayMode USEPARENT", "0.287271 0.51381 0.747154",
+                                 "0.0893399 0.0469314 0.0908902"});
+}
+
 std::string center_of_mass_section()
 {
-    std::string text = join({
-        "controlProp CenterOfMass:1",
-        "\t{",
-        "\tname    CenterOfMass",
-        "\toff",
-        "\tbend 1",
-        "\tdynamicsLock\t\t1",
-        "\thidden\t\t0",
-        "\taddToMenu\t1",
-        "\tcastsShadow\t\t0",
-        "\tincludeInDepthCue\t\t0",
-        "\tuseZBuffer\t\t0",
-        "\tparent GoalCenterOfMass:1",
-        "\tcreaseAngle 80",
-        "\tchannels",
-        "\t\t{",
-    });
-    for (std::string_view row : prop_rows) {
-        text += channel_block(row, false);
-    }
-    text += join({
-        "\t\t}",
-        "\tendPoint 0 0 -0.1",
-        "\torigin 0 0 0",
-        "\torientation 0 0 0",
-        "\tdisplayOrigin\t\t0",
-        "\tdisplayMode EDGESONLY",
-        "\tcustomMaterial\t1",
-    });
-    text += preview_material("0.289865 0.0421766 0.921598", "0.107981 0.0837672 0.114029");
-    text += join({
-        "\tlocked 0",
-        "\tbackfaceCull 0",
-        "\tvisibleInReflections 0",
-        "\tvisibleInRender 1",
-        "\tdisplacementBounds 0",
-        "\tshadingRate 0.2",
-        "\tsmoothPolys 1",
-        "\t}",
-        "",
-    });
-    return text;
+    return control_prop_section({"CenterOfMass", "\thidden\t\t0", "\taddToMenu\t1", "\tuseZBuffer\t\t0",
+                                 "\tparent GoalCenterOfMass:1", "\tdisplayMode EDGESONLY",
+                                 "0.289865 0.0421766 0.921598", "0.107981 0.0837672 0.114029"});
 }
 
 std::string object_section(const actor& a)

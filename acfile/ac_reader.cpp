@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -797,8 +798,9 @@ private:
     std::size_t next_report_ = report_step;
     std::optional<std::string_view> pending_;
     std::vector<std::string> warnings_;
-    std::vector<open_object> open_;
-    std::vector<open_placement> placements_;
+    // Deques: a deeply nested file grows them without copying them over.
+    std::deque<open_object> open_;
+    std::deque<open_placement> placements_;
     host_object* world_ = nullptr;
     // The object being read: its vertices (file positions, then host
     // positions), surfaces and corners; reused from object to object.

@@ -122,8 +122,8 @@ TEST(polygons, collinear_corners_keep_a_polygon_convex)
     EXPECT_EQ(vertex_triples(model.poly), (std::vector<triple>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}}));
 }
 
-// Concave outlines in the plane z = 0, counter-clockwise, some starting at a
-// reflex corner so that a fan from the first corner would fold over.
+// Concave outlines in the plane z = 0, counter-clockwise, each starting at a
+// corner from which a fan would reach outside the outline.
 struct concave_case {
     const char* what;
     std::vector<point> outline;
@@ -189,8 +189,8 @@ std::vector<point> comb(int teeth)
 INSTANTIATE_TEST_SUITE_P(
     reader, concave_polygon,
     ::testing::Values(
-        concave_case{"dart", {{1, 1, 0}, {0, 0, 0}, {2, 1, 0}, {0, 2, 0}}},
-        concave_case{"L", {{1, 1, 0}, {1, 2, 0}, {0, 2, 0}, {0, 0, 0}, {2, 0, 0}, {2, 1, 0}}},
+        concave_case{"dart", {{0, 0, 0}, {2, 1, 0}, {0, 2, 0}, {1, 1, 0}}},
+        concave_case{"L", {{2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}, {0, 0, 0}}},
         concave_case{"comb",
                      {{0, 0, 0}, {7, 0, 0}, {7, 3, 0}, {6, 3, 0}, {6, 1, 0}, {5, 1, 0}, {5, 3, 0}, {4, 3, 0},
                       {4, 1, 0}, {3, 1, 0}, {3, 3, 0}, {2, 3, 0}, {2, 1, 0}, {1, 1, 0}, {1, 3, 0}, {0, 3, 0}}},
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(polygons, concave_polygon_is_cut_in_its_own_plane_keeping_its_winding)
 {
     // The L outline, clockwise seen from +z, tilted into the plane y = z.
-    const std::vector<point> outline = {{1, 1, 1}, {2, 1, 1}, {2, 0, 0}, {0, 0, 0}, {0, 2, 2}, {1, 2, 2}};
+    const std::vector<point> outline = {{2, 1, 1}, {2, 0, 0}, {0, 0, 0}, {0, 2, 2}, {1, 2, 2}, {1, 1, 1}};
     loaded model(poly_file(outline, "", surface("0", {0, 1, 2, 3, 4, 5}), 1));
     ASSERT_EQ(model.poly->triangles.size(), 4u);
     const point normal = {0, 1 / std::sqrt(2.0), -1 / std::sqrt(2.0)};

@@ -22,7 +22,8 @@ int convert_input(const command_line& line, const std::string& input, const std:
 {
     standin::host host;
     progress.begin_reading(input);
-    const acfile::read_result model = acfile::read_ac_file(input, host);
+    const acfile::read_result model = acfile::read_ac_file(
+        input, host, [&progress](std::size_t done, std::size_t total) { progress.report_reading(done, total); });
     progress.end();
     for (const std::string& warning : model.warnings) {
         progress.print(stderr, warning + "\n");

@@ -76,12 +76,24 @@ void progress_bar::begin(std::string label, const target_snapshot* targets)
     clear_locked();
     label_ = std::move(label);
     targets_ = targets;
+    bytes_done_ = 0;
+    bytes_total_ = 0;
     started_ = std::chrono::steady_clock::now();
     tick_ = 0;
     active_ = true;
     if (delay_.count() <= 0) {
         draw_locked();
     }
+}
+
+void progress_bar::report_reading(std::size_t done, std::size_t total)
+{
+    if (!enabled_) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    bytes_done_ = done;
+    bytes_total_ = total;
 }
 
 void progress_bar::end()
@@ -128,12 +140,19 @@ void progress_bar::draw_locked()
         if (done < total) {
             label += " " + targets_->files()[done];
         }
+    } else if (bytes_total_ > 0) {
+        // In hundredths, so that the bar and the percentage agree.
+        total = 100;
+        done = static_cast<std::size_t>(static_cast<double>(bytes_done_) * 100.0 / static_cast<double>(bytes_total_));
+        done = done > total ? total : done;
     }
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
     std::string tail = " " + bar_text(done, total, tick_);
-    if (total > 0) {
+    if (targets_ != nullptr) {
         tail += " " + std::to_string(done) + "/" + std::to_string(total);
+    } else if (total > 0) {
+        tail += " " + std::to_string(done) + "%";
     }
     tail += " " + std::to_string(seconds) + "s";
     const std::string head = "vellumark: ";

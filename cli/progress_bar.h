@@ -3,14 +3,16 @@
 // standard error, redrawn in place and cleared when the step ends. On a pipe
 // or a file nothing is drawn.
 //
-// The export itself reports no progress, so the bar shows what can be seen
-// from outside it: the step, the file being written (the first of the three
-// that is not yet in place), how many of the three are done, and the time
-// spent; a marker moves while the step is at work.
+// Reading shows the share of the file read, as the reader reports it. The
+// export reports no progress, so writing shows what can be seen from outside
+// it: the file being written (the first of the three that is not yet in
+// place) and how many of the three are done. A marker moves while a step is
+// at work, and the time spent is shown.
 #ifndef VELLUMARK_CLI_PROGRESS_BAR_H
 #define VELLUMARK_CLI_PROGRESS_BAR_H
 
 #include <chrono>
+#include <cstddef>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -31,6 +33,8 @@ public:
 
     // Starts a step: "reading FILE".
     void begin_reading(const std::string& input);
+    // How far reading has come: `done` of `total` bytes.
+    void report_reading(std::size_t done, std::size_t total);
     // Starts a step: writing the snapshot's three files, which must stay
     // alive until end().
     void begin_writing(const target_snapshot& targets);
@@ -56,6 +60,8 @@ private:
     bool drawn_ = false;
     std::string label_;
     const target_snapshot* targets_ = nullptr;
+    std::size_t bytes_done_ = 0;
+    std::size_t bytes_total_ = 0;
     std::chrono::steady_clock::time_point started_;
     unsigned tick_ = 0;
     std::thread thread_;

@@ -362,5 +362,148 @@ TEST_P(disk_fault_test, TargetHeldOpenByAnotherProcess)
     EXPECT_EQ(not_written, std::set<std::string>{});
 }
 
+
+// The converter: the same faults through build/vellumark, which reports each
+// file it cannot write on standard error and exits with status 1, also when
+// silent (then without the messages).
+std::string box_ac(const std::string& material)
+{
+    std::string text = "AC3Db\nMATERIAL \"" + material +
+                       "\" rgb 1 0 0  amb 0.2 0.2 0.2  emis 0 0 0  spec 0.5 0.5 0.5  shi 10  trans 0\n"
+                       "OBJECT world\nkids 1\nOBJECT poly\nname \"crate\"\nnumvert 4\n0 0 0\n1 0 0\n1 1 0\n0 1 1\n"
+                       "numsurf 2\nSURF 0x20\nmat 0\nrefs 3\n0 0 0\n1 1 0\n2 1 1\nSURF 0x20\nmat 0\nrefs 3\n"
+                       "0 0 0\n2 1 1\n3 0 1\nkids 0\n";
+    return text;
+}
+
+// A grid of side x side vertices: files of hundreds of kilobytes.
+std::string grid_ac(int side)
+{
+    std::string text = "AC3Db\nMATERIAL \"blue\" rgb 0 0 1  amb 0 0 0  emis 0 0 0  spec 0 0 0  shi 0  trans 0\n"
+                       "OBJECT world\nkids 1\nOBJECT poly\nname \"floor\"\nnumvert " +
+                       std::to_string(side * side) + "\n";
+    for (int row = 0; row < side; ++row) {
+        for (int column = 0; column < side; ++column) {
+            text += std::to_string(column) + " " + std::to_string(row) + " 0\n";
+        }
+    }
+    text += "numsurf " + std::to_string((side - 1) * (side - 1)) + "\n";
+    for (int row = 0; row + 1 < side; ++row) {
+        for (int column = 0; column + 1 < side; ++column) {
+            const int a = row * side + column;
+            text += "SURF 0x20\nmat 0\nrefs 4\n" + std::to_string(a) + " 0 0\n" + std::to_string(a + 1) + " 1 0\n" +
+                    std::to_string(a + side + 1) + " 1 1\n" + std::to_string(a + side) + " 0 1\n";
+        }
+    }
+    return text + "kids 0\n";
+}
+
+enum class converter_fault { full_disk, read_only_folder, target_is_a_folder, folder_cannot_be_made };
+
+struct converter_case {
+    converter_fault fault;
+    bool silent;
+};
+
+std::string case_name(const ::testing::TestParamInfo<converter_case>& param_info)
+{
+    static const char* const names[] = {"FullDisk", "ReadOnlyFolder", "TargetIsAFolder", "FolderCannotBeMade"};
+    return std::string(names[static_cast<int>(param_info.param.fault)]) + (param_info.param.silent ? "Silent" : "");
+}
+
+class converter_disk_fault_test : public ::testing::TestWithParam<converter_case> {
+protected:
+    scratch_dir scratch_;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    faults, converter_disk_fault_test,
+    ::testing::Values(converter_case{converter_fault::full_disk, false}, converter_case{converter_fault::full_disk, true},
+                      converter_case{converter_fault::read_only_folder, false},
+                      converter_case{converter_fault::read_only_folder, true},
+                      converter_case{converter_fault::target_is_a_folder, false},
+                      converter_case{converter_fault::target_is_a_folder, true},
+                      converter_case{converter_fault::folder_cannot_be_made, false},
+                      converter_case{converter_fault::folder_cannot_be_made, true}),
+    case_name);
+
+TEST_P(converter_disk_fault_test, ReportsExitsOneAndKeepsEarlierFiles)
+{
+    const auto converter = testing::converter_path();
+    if (!converter) {
+        GTEST_SKIP() << "the converter (build/vellumark) is not built";
+    }
+    const auto [fault, silent] = GetParam();
+    const std::string earlier_input = scratch_.file("earlier.ac");
+    const std::string new_input = scratch_.file("new.ac");
+    testing::write_file(earlier_input, box_ac("red"));
+    testing::write_file(new_input, grid_ac(60));
+
+    auto folder = scratch_.path() / "out";
+    std::optional<tmpfs_mount> disk;
+    std::string why_not;
+    if (fault == converter_fault::full_disk || fault == converter_fault::read_only_folder) {
+        disk = tmpfs_mount::create(folder, 1024, why_not);
+        if (!disk) {
+            GTEST_SKIP() << "real-disk case skipped (" << why_not
+                         << "); disk_fault_test.InjectedWriteFailure covers the writers' side";
+        }
+    } else {
+        std::filesystem::create_directory(folder);
+    }
+    if (fault == converter_fault::folder_cannot_be_made) {
+        // A file where the output's folder would have to be.
+        testing::write_file(folder / "blocker", "a file, not a folder");
+        folder = folder / "blocker" / "sub";
+    }
+    const std::string target = (folder / "scene.pz3").string();
+    const std::string base = (folder / "scene").string();
+    if (fault != converter_fault::folder_cannot_be_made) {
+        const auto earlier = testing::run_program({*converter, "-q", "-o", target, earlier_input});
+        ASSERT_EQ(earlier.status, 0) << earlier.err;
+    }
+    if (fault == converter_fault::full_disk) {
+        testing::fill_disk(folder);
+    } else if (fault == converter_fault::read_only_folder) {
+        if (!disk->remount_read_only(why_not)) {
+            GTEST_SKIP() << why_not;
+        }
+    } else if (fault == converter_fault::target_is_a_folder) {
+        std::filesystem::remove(folder / "scene.obj");
+        std::filesystem::create_directory(folder / "scene.obj");
+    }
+    const folder_state before = fault == converter_fault::folder_cannot_be_made ? folder_state{} : snapshot(folder);
+
+    std::vector<std::string> arguments = {*converter, "-o", target};
+    if (silent) {
+        arguments.push_back("--silent");
+    }
+    arguments.push_back(new_input);
+    const auto result = testing::run_program(arguments);
+
+    EXPECT_EQ(result.status, 1) << result.err;
+    const std::vector<const char*> failing = fault == converter_fault::target_is_a_folder
+                                                 ? std::vector<const char*>{".obj"}
+                                                 : std::vector<const char*>{".mtl", ".obj", ".pz3"};
+    std::string expected_err;
+    if (!silent) {
+        for (const char* extension : failing) {
+            expected_err += "vellumark: " + failure_text(base, extension) + "\n";
+        }
+    }
+    EXPECT_EQ(result.err, expected_err);
+    EXPECT_NE(result.out.find("Done."), std::string::npos) << result.out;
+    if (fault == converter_fault::folder_cannot_be_made) {
+        EXPECT_FALSE(std::filesystem::exists(folder));
+        return;
+    }
+    const folder_state after = snapshot(folder);
+    for (const char* extension : failing) {
+        const std::string name = std::string("scene") + extension;
+        EXPECT_EQ(after.count(name) ? after.at(name) : "<gone>", before.at(name)) << name << " changed";
+    }
+    EXPECT_EQ(temporary_files(folder), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace vellumark

@@ -3,8 +3,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "common/number_format.h"
-
 #ifdef _WIN32
 #include <process.h>
 #include <windows.h>
@@ -14,8 +12,6 @@
 
 namespace vellumark {
 namespace {
-
-constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
 std::atomic<long long> fault_budget{-1};
 std::atomic<unsigned> temporary_counter{0};
@@ -135,14 +131,6 @@ void output_file::flush_buffer()
     used_ = 0;
 }
 
-char* output_file::reserve(std::size_t size)
-{
-    if (buffer_size - used_ < size) {
-        flush_buffer();
-    }
-    return buffer_.get() + used_;
-}
-
 void output_file::append(const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -158,7 +146,7 @@ void output_file::append(const char* data, std::size_t size)
     }
 }
 
-void output_file::text(std::string_view text)
+void output_file::long_text(std::string_view text)
 {
     if (file_ == nullptr) {
         return;
@@ -176,40 +164,6 @@ void output_file::text(std::string_view text)
         append("\r\n", 2);
         cursor = newline + 1;
     }
-}
-
-void output_file::text(char character)
-{
-    if (character == '\n') {
-        text(std::string_view("\n", 1));
-    } else if (file_ != nullptr) {
-        *reserve(1) = character;
-        ++used_;
-    }
-}
-
-void output_file::number(float value)
-{
-    if (file_ == nullptr) {
-        return;
-    }
-    used_ += format_fixed6(value, reserve(max_fixed6_length));
-}
-
-void output_file::number(double value)
-{
-    if (file_ == nullptr) {
-        return;
-    }
-    used_ += format_fixed6(value, reserve(max_fixed6_length));
-}
-
-void output_file::integer(long long value)
-{
-    if (file_ == nullptr) {
-        return;
-    }
-    used_ += format_integer(value, reserve(max_integer_length));
 }
 
 bool output_file::commit()

@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/number_format.h"
+
 namespace vellumark {
 
 class output_file {
@@ -32,14 +34,56 @@ public:
     bool is_open() const { return file_ != nullptr; }
     const std::string& target() const { return target_; }
 
-    // Text, with "\n" written as "\r\n".
-    void text(std::string_view text);
-    void text(char character);
+    // Text, with "\n" written as "\r\n". The writers hand over millions of
+    // short pieces, so those go straight into the buffer here; long texts
+    // take the general way.
+    void text(std::string_view text)
+    {
+        if (text.size() <= short_text && buffer_size - used_ >= 2 * short_text && file_ != nullptr) {
+            char* out = buffer_.get() + used_;
+            for (const char c : text) {
+                if (c == '\n') {
+                    *out++ = '\r';
+                }
+                *out++ = c;
+            }
+            used_ = static_cast<std::size_t>(out - buffer_.get());
+            return;
+        }
+        long_text(text);
+    }
+    void text(char character)
+    {
+        if (file_ == nullptr) {
+            return;
+        }
+        char* out = reserve(2);
+        if (character == '\n') {
+            *out++ = '\r';
+        }
+        *out++ = character;
+        used_ = static_cast<std::size_t>(out - buffer_.get());
+    }
     // "%f" of the number format.
-    void number(float value);
-    void number(double value);
+    void number(float value)
+    {
+        if (file_ != nullptr) {
+            used_ += format_fixed6(value, reserve(max_fixed6_length));
+        }
+    }
+    void number(double value)
+    {
+        if (file_ != nullptr) {
+            used_ += format_fixed6(value, reserve(max_fixed6_length));
+        }
+    }
     // "%d".
-    void integer(long long value);
+    void integer(long long value)
+    {
+        if (file_ != nullptr) {
+            used_ += format_integer(value, reserve(max_integer_length));
+        }
+    }
 
     // Moves the finished file over the target. True when every byte reached
     // the target; false when anything failed, the target then being
@@ -51,8 +95,20 @@ public:
     static void fail_writes_after(long long bytes);
 
 private:
+    static constexpr std::size_t buffer_size = std::size_t{1} << 20;
+    // Texts up to this length take the fast way.
+    static constexpr std::size_t short_text = 64;
+
+    void long_text(std::string_view text);
     void append(const char* data, std::size_t size);
-    char* reserve(std::size_t size);
+    // Room for size bytes at buffer_.get() + used_, flushing first if need be.
+    char* reserve(std::size_t size)
+    {
+        if (buffer_size - used_ < size) {
+            flush_buffer();
+        }
+        return buffer_.get() + used_;
+    }
     void flush_buffer();
     void discard();
 

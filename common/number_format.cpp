@@ -25,19 +25,40 @@ int decimal_digit_count(std::uint64_t value)
     return static_cast<int>(count);
 }
 
+// "00" to "99": the digits are written two at a time.
+constexpr std::array<char, 200> digit_pairs = [] {
+    std::array<char, 200> table{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        table[2 * i] = static_cast<char>('0' + i / 10);
+        table[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return table;
+}();
+
+void write_pair(char* out, std::uint64_t value_below_100)
+{
+    std::memcpy(out, &digit_pairs[static_cast<std::size_t>(value_below_100) * 2], 2);
+}
+
 // Writes the decimal digits of value ("0" for zero) and returns the end.
 char* write_unsigned(char* out, std::uint64_t value)
 {
-    char digits[20];
-    int length = 0;
-    do {
-        digits[length++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (length > 0) {
-        *out++ = digits[--length];
+    std::size_t length = 1;
+    while (length < powers_of_ten.size() && value >= powers_of_ten[length]) {
+        ++length;
     }
-    return out;
+    char* cursor = out + length;
+    while (value >= 100) {
+        cursor -= 2;
+        write_pair(cursor, value % 100);
+        value /= 100;
+    }
+    if (value >= 10) {
+        write_pair(cursor - 2, value);
+    } else {
+        cursor[-1] = static_cast<char>('0' + value);
+    }
+    return out + length;
 }
 
 // Writes a magnitude held in millionths as its integer part, a full stop and
@@ -46,11 +67,11 @@ char* write_millionths(char* out, std::uint64_t millionths)
 {
     out = write_unsigned(out, millionths / 1000000);
     *out++ = '.';
-    std::uint64_t fraction = millionths % 1000000;
-    for (int position = 5; position >= 0; --position) {
-        out[position] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-    }
+    const std::uint64_t fraction = millionths % 1000000;
+    const std::uint64_t low = fraction % 10000;
+    write_pair(out, fraction / 10000);
+    write_pair(out + 2, low / 100);
+    write_pair(out + 4, low % 100);
     return out + 6;
 }
 
@@ -283,7 +304,10 @@ std::size_t format_fixed6(float value, char* out)
         const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
         bool up = remainder >= half;
-        if (!up) {
+        // The lift below reaches at most 5 * 10^(digits - 18) * 2^shift,
+        // under half / 512 for the at most 14 digits here: a remainder
+        // further from the half needs no closer look.
+        if (!up && half - remainder <= (half >> 9)) {
             // The 17-digit step rounds at 10^(e - 16), e the position of the
             // leading digit; near a half-millionth e is fixed by the integer
             // millionths: e = digits(millionths) - 7. The lift happens when

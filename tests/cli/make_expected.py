@@ -49,14 +49,8 @@ def fmt(value):
     exact = Decimal(value)  # exact binary value
     negative = math.copysign(1.0, value) < 0
     digits = _SEVENTEEN.plus(exact) if exact != 0 else exact
-    text = '%s' % abs(digits).quantize(Decimal('0.000001'), rounding=ROUND_HALF_UP)
-    if 'E' in text or 'e' in text:
-        text = format(abs(digits).quantize(Decimal('0.000001'), rounding=ROUND_HALF_UP), 'f')
+    text = format(abs(digits).quantize(Decimal('0.000001'), rounding=ROUND_HALF_UP), 'f')
     return ('-' if negative else '') + text
-
-
-def fmt_d(value):
-    return '%d' % value
 
 
 # ---------------------------------------------------------------- .ac file

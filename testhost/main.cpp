@@ -171,7 +171,7 @@ void run_export(model_state& model, const vellumark::standin::command_registrati
     static constexpr const char* kind_names[] = {"exporter", "command", "silent-command"};
     const char* kind_name = kind_names[static_cast<int>(kind)];
     if (!model.refusal.empty()) {
-        print_line(std::string("skipped: ") + kind_name + " " + argument);
+        print_line(std::string("skipped: ") + kind_name + " " + escaped(argument));
         return;
     }
     host& h = *model.model_host;
@@ -186,7 +186,7 @@ void run_export(model_state& model, const vellumark::standin::command_registrati
         result = command.handler(kind == entry::silent_command ? 1 : 0, argument.c_str(),
                                  reinterpret_cast<intptr_t>(object));
     }
-    print_line(std::string("export ") + kind_name + " " + argument + " -> " + std::to_string(result));
+    print_line(std::string("export ") + kind_name + " " + escaped(argument) + " -> " + std::to_string(result));
 
     const std::size_t dialogs = h.dialogs.size() - dialogs_before;
     const std::size_t displays = h.displays.size() - displays_before;

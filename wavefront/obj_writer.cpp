@@ -101,29 +101,20 @@ const host_surface_vertex* corner_at(const host_surface& surface, int index)
     return static_cast<const host_surface_vertex*>(list_get_item(surface.corners, index));
 }
 
-// Calls visit with every corner of every triangle surface of the object, in
-// list order, and returns the number of surfaces. A surface's corners end
-// where its corner list ends, should its corner count run beyond. A
-// surface that the host does not give is visited as three null corners, so
-// that the corners of later surfaces keep their slot numbers.
+// Calls visit with the three corner slots of every triangle surface of the
+// object, in list order, and returns the number of surfaces. A slot that the
+// surface does not fill (a corner count below three, a corner list that ends
+// early, a surface that the host does not give) is visited as a null corner,
+// and corners past the third are not visited, so that every surface has
+// exactly its three slots and later corners keep their slot numbers.
 template <typename Visit>
 std::size_t for_each_corner(host_object* object, Visit&& visit)
 {
     const triangle_surfaces surfaces(object);
     for (std::size_t t = 0; t < surfaces.size(); ++t) {
         const host_surface* surface = surfaces[t];
-        if (surface == nullptr) {
-            for (long long c = 0; c < slots_per_surface; ++c) {
-                visit(nullptr);
-            }
-            continue;
-        }
-        for (int c = 0; c < surface->corner_count; ++c) {
-            const host_surface_vertex* corner = corner_at(*surface, c);
-            if (corner == nullptr) {
-                break;
-            }
-            visit(corner);
+        for (int c = 0; c < slots_per_surface; ++c) {
+            visit(surface != nullptr && c < surface->corner_count ? corner_at(*surface, c) : nullptr);
         }
     }
     return surfaces.size();
@@ -192,10 +183,11 @@ struct face_corner {
     long long slot_number;
 };
 
-// The faces of one geometry. A face's corners end where its corner list
-// ends, as its texture coordinates and normals did. A face with a corner whose vertex the host does not give, or whose
-// vertex lies outside the object's vertex list, would name another
-// geometry's vertex or none at all, so that face is left out.
+// The faces of one geometry, three corners each, as its texture
+// coordinates and normals were. A face with a corner whose vertex the host
+// does not give, or whose vertex lies outside the object's vertex list,
+// would name another geometry's vertex or none at all, and a face with fewer
+// than three corners is no face, so such a face is left out.
 void write_faces(output_file& out, const geometry_record& geometry, std::size_t vertex_count,
                  std::vector<face_corner>& corners)
 {
@@ -210,7 +202,7 @@ void write_faces(output_file& out, const geometry_record& geometry, std::size_t 
         const long long first_slot = first_uv + slots_per_surface * static_cast<long long>(t) + 1;
         corners.clear();
         bool usable = true;
-        for (int c = 0; c < surface->corner_count && usable; ++c) {
+        for (int c = 0; c < surface->corner_count && c < slots_per_surface && usable; ++c) {
             const host_surface_vertex* corner = corner_at(*surface, c);
             if (corner == nullptr) {
                 break;
@@ -220,7 +212,7 @@ void write_faces(output_file& out, const geometry_record& geometry, std::size_t 
             usable = index >= 0 && static_cast<std::size_t>(index) < vertex_count;
             corners.push_back({first_vertex + index + 1, first_slot + c});
         }
-        if (!usable || corners.empty()) {
+        if (!usable || corners.size() != static_cast<std::size_t>(slots_per_surface)) {
             continue;
         }
         write_face_start(out);

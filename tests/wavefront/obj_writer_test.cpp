@@ -375,9 +375,11 @@ TEST(obj_writer_odd_host, WritesWhatCanBeWritten)
     const std::string v1 = "v 1.000000 0.000000 0.000000";
     const std::string v2 = "v 0.000000 1.000000 0.000000";
     const std::string v3 = "v 0.000000 0.000000 1.000000";
+    const std::string t0 = "vt 0.000000 0.000000";
     const std::string t1 = "vt 1.000000 0.000000";
     const std::string t2 = "vt 2.000000 0.000000";
     const std::string t3 = "vt 3.000000 0.000000";
+    const std::string n0 = "vn 0.000000 0.000000 0.000000";
     const std::string n1 = "vn 0.000000 0.000000 1.000000";
     const std::string n2 = "vn 0.000000 0.000000 2.000000";
     const std::string n3 = "vn 0.000000 0.000000 3.000000";
@@ -419,19 +421,21 @@ TEST(obj_writer_odd_host, WritesWhatCanBeWritten)
          [](host_object& a, geometry_record&) { a.triangles[0].corners[1].vertex = 9; },
          join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t3, t1, t2, t3, n1, n2, n3, n1, n2, n3}, group_a, group_b,
                {"f 4/4/4 5/5/5 6/6/6"}})},
-        // Fewer corners than slots: the slot numbering still gives every
-        // surface three.
+        // Fewer corners than slots: every surface still has its three slots
+        // (the missing corners written as zeros, so that later slot numbers
+        // name their own lines), and a face of fewer than three corners is
+        // left out.
         {"two corners",
          [](host_object& a, geometry_record&) { a.faults.corner_count = 2; },
-         join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t1, t2, t3, n1, n2, n1, n2, n3}, group_a,
-               {"f 1/1/1 2/2/2"}, group_b, {"f 4/4/4 5/5/5 6/6/6"}})},
+         join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t0, t1, t2, t3, n1, n2, n0, n1, n2, n3}, group_a, group_b,
+               {"f 4/4/4 5/5/5 6/6/6"}})},
         {"a corner count beyond the corner list",
          [](host_object& a, geometry_record&) { a.faults.corner_count = 65535; },
          join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t3, t1, t2, t3, n1, n2, n3, n1, n2, n3}, group_a,
                {"f 1/1/1 2/2/2 3/3/3"}, group_b, {"f 4/4/4 5/5/5 6/6/6"}})},
         {"no corners",
          [](host_object& a, geometry_record&) { a.faults.corner_count = 0; },
-         join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t3, n1, n2, n3}, group_a, group_b,
+         join({head, {v1, v2, v3, v1, v2, v3, t0, t0, t0, t1, t2, t3, n0, n0, n0, n1, n2, n3}, group_a, group_b,
                {"f 4/4/4 5/5/5 6/6/6"}})},
         {"no object",
          [](host_object&, geometry_record& g) { g.object = nullptr; },

@@ -176,7 +176,7 @@ bool parse_error(const std::string& error, const std::string& path, long& line)
     return at > digits_start && error.compare(at, 2, ": ") == 0 && error.size() > at + 2;
 }
 
-long peak_memory_mib()
+[[maybe_unused]] long peak_memory_mib()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

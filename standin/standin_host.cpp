@@ -127,31 +127,39 @@ host_list* host::triangle_surfaces(host_object& object)
     if (count == 0) {
         return nullptr;
     }
-    std::unique_ptr<surface_entry[]> entries(new surface_entry[count]);
+    surface_block block;
+    block.surface_nodes.reset(new host_list[count]);
+    block.surfaces.reset(new host_surface[count]);
+    block.corner_nodes.reset(new host_list[3 * count]);
+    block.corners.reset(new host_surface_vertex[3 * count]);
+    const std::uint16_t corner_count = object.faults.corner_count.value_or(3);
+    const std::size_t vertex_count = object.vertices_.size();
     for (std::size_t t = 0; t < count; ++t) {
         const triangle& source = object.triangles[t];
-        surface_entry& entry = entries[t];
+        host_list* const corner_nodes = &block.corner_nodes[3 * t];
+        host_surface_vertex* const corners = &block.corners[3 * t];
         for (std::size_t c = 0; c < 3; ++c) {
             const corner& from = source.corners[c];
-            host_surface_vertex& to = entry.corners[c];
-            const bool in_range = from.vertex >= 0 && static_cast<std::size_t>(from.vertex) < object.vertices_.size();
+            host_surface_vertex& to = corners[c];
+            const bool in_range = from.vertex >= 0 && static_cast<std::size_t>(from.vertex) < vertex_count;
             to.vertex = in_range ? &object.vertices_[static_cast<std::size_t>(from.vertex)].position : nullptr;
             to.u = from.u;
             to.v = from.v;
             to.nx = from.nx;
             to.ny = from.ny;
             to.nz = from.nz;
-            entry.corner_nodes[c].item = &to;
-            entry.corner_nodes[c].next = c + 1 < 3 ? &entry.corner_nodes[c + 1] : nullptr;
+            corner_nodes[c].item = &to;
+            corner_nodes[c].next = c + 1 < 3 ? &corner_nodes[c + 1] : nullptr;
         }
-        entry.surface.corners = &entry.corner_nodes[0];
-        entry.surface.corner_count = object.faults.corner_count.value_or(3);
-        entry.surface.palette_index = source.palette_index;
-        entry.surface_node.item = &entry.surface;
-        entry.surface_node.next = t + 1 < count ? &entries[t + 1].surface_node : nullptr;
+        host_surface& surface = block.surfaces[t];
+        surface.corners = corner_nodes;
+        surface.corner_count = corner_count;
+        surface.palette_index = source.palette_index;
+        block.surface_nodes[t].item = &surface;
+        block.surface_nodes[t].next = t + 1 < count ? &block.surface_nodes[t + 1] : nullptr;
     }
-    host_list* head = &entries[0].surface_node;
-    surface_lists_.emplace(head, std::move(entries));
+    host_list* head = block.surface_nodes.get();
+    surface_lists_.emplace(head, std::move(block));
     ++handed_out_;
     return head;
 }
@@ -191,6 +199,16 @@ void* host::list_item(host_list* list, int index) const
 {
     if (list == nullptr || index < 0) {
         return nullptr;
+    }
+    // A few steps along the list (the corners of a surface) cost less than
+    // the lookup below, and give the same item.
+    constexpr int short_walk = 4;
+    if (index < short_walk) {
+        host_list* node = list;
+        for (int i = 0; i < index && node != nullptr; ++i) {
+            node = node->next;
+        }
+        return node != nullptr ? node->item : nullptr;
     }
     auto contiguous = contiguous_lists_.find(list);
     if (contiguous != contiguous_lists_.end()) {

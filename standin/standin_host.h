@@ -192,11 +192,14 @@ public:
     host_entity* palette_entity(int index) const;
 
 private:
-    struct surface_entry {
-        host_list surface_node;
-        host_surface surface;
-        std::array<host_list, 3> corner_nodes;
-        std::array<host_surface_vertex, 3> corners;
+    // One list of triangle surfaces as handed out. Each kind of node and
+    // record lies in an array of its own, so that following the list reads
+    // the list nodes only, one after the other.
+    struct surface_block {
+        std::unique_ptr<host_list[]> surface_nodes;
+        std::unique_ptr<host_surface[]> surfaces;
+        std::unique_ptr<host_list[]> corner_nodes;
+        std::unique_ptr<host_surface_vertex[]> corners;
     };
 
     host* previous_ = nullptr;
@@ -206,7 +209,7 @@ private:
     std::vector<std::unique_ptr<host_object>> objects_;
     std::vector<std::unique_ptr<host_entity>> palette_;
     std::vector<std::string> textures_;
-    std::unordered_map<const host_list*, std::unique_ptr<surface_entry[]>> surface_lists_;
+    std::unordered_map<const host_list*, surface_block> surface_lists_;
     std::unordered_set<void*> arrays_;
     // Lists whose nodes are contiguous, with their length, so that
     // list_get_item answers them in constant time.

@@ -1,7 +1,9 @@
 #include "acfile/ac_numbers.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 
 namespace vellumark::acfile {
 namespace {
@@ -76,6 +78,64 @@ bool plain_decimal(std::string_view text, long long& magnitude)
     return true;
 }
 
+// The powers of ten that a double holds exactly.
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common decimal, digits with an optional point and no exponent, read
+// without the general parser: when its digits, as one whole number, stay
+// below 10^15 and at most 22 of them follow the point, that number and the
+// power of ten are exact doubles, and one division gives the double nearest
+// the value. Rounding that double to single precision gives the float
+// nearest the value, unless the double lies exactly halfway between two
+// floats (the value itself may then lie on either side of the half). False
+// for that case, for results outside the normal floats and for anything
+// else, all of which the general reading decides; also where the division
+// would be carried out in a wider format, which rounds twice.
+bool short_decimal(std::string_view text, float& value)
+{
+    if constexpr (FLT_EVAL_METHOD != 0) {
+        return false;
+    }
+    constexpr std::uint64_t digits_limit = 1'000'000'000'000'000;
+    constexpr std::size_t most_fraction_digits = 22;
+    std::uint64_t digits = 0;
+    std::size_t digit_count = 0;
+    std::size_t fraction_digits = 0;
+    bool point = false;
+    for (const char c : text) {
+        if (is_digit(c)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (digits >= digits_limit) {
+                return false;
+            }
+            ++digit_count;
+            fraction_digits += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digit_count == 0 || fraction_digits > most_fraction_digits) {
+        return false;
+    }
+    const double quotient = static_cast<double>(digits) / exact_powers_of_ten[fraction_digits];
+    if (quotient != 0 && !(quotient >= FLT_MIN && quotient <= FLT_MAX)) {
+        return false;
+    }
+    // The 29 low bits of a double's fraction are those a float drops; a
+    // double halfway between two floats has exactly the highest of them set.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &quotient, sizeof bits);
+    constexpr std::uint64_t dropped = (std::uint64_t{1} << 29) - 1;
+    if ((bits & dropped) == std::uint64_t{1} << 28) {
+        return false;
+    }
+    value = static_cast<float>(quotient);
+    return true;
+}
+
 }  // namespace
 
 number_status parse_float(std::string_view token, float& value)
@@ -84,6 +144,11 @@ number_status parse_float(std::string_view token, float& value)
     if (!token.empty() && (token.front() == '+' || token.front() == '-')) {
         negative = token.front() == '-';
         token.remove_prefix(1);
+    }
+    float short_value = 0;
+    if (short_decimal(token, short_value)) {
+        value = negative ? -short_value : short_value;
+        return number_status::ok;
     }
     long long magnitude = 0;
     if (!plain_decimal(token, magnitude)) {

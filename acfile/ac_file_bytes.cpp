@@ -24,6 +24,23 @@ file_bytes::~file_bytes()
 #endif
 }
 
+void file_bytes::release_before(std::size_t offset)
+{
+#ifdef VELLUMARK_MAP_FILES
+    if (mapping_ == nullptr) {
+        return;
+    }
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t end = (offset < size_ ? offset : size_) / page * page;
+    if (end > released_) {
+        madvise(static_cast<char*>(mapping_) + released_, end - released_, MADV_DONTNEED);
+        released_ = end;
+    }
+#else
+    (void)offset;
+#endif
+}
+
 bool file_bytes::open(const std::string& path, std::string& problem)
 {
 #ifdef VELLUMARK_MAP_FILES

@@ -20,11 +20,16 @@ public:
     // Opens and maps (or reads) the file; on failure gives what went wrong.
     bool open(const std::string& path, std::string& problem);
     std::string_view view() const { return {data_, size_}; }
+    // Gives back the memory of the mapped pages before `offset` (a read that
+    // has moved past them). The bytes stay readable: a mapped file brings
+    // them in again should they be used.
+    void release_before(std::size_t offset);
 
 private:
     const char* data_ = "";
     std::size_t size_ = 0;
     void* mapping_ = nullptr;
+    std::size_t released_ = 0;
     std::string copy_;
 };
 

@@ -832,7 +832,19 @@ read_result read_ac_file(const std::string& path, standin::host& host, const rea
         refused.error = path + ": " + problem;
         return refused;
     }
-    return read_ac_text(bytes.view(), path, host, progress);
+    // The pages that the reader has left behind (all but the last
+    // megabyte) are given back as it goes, so that the file adds little to
+    // the memory that the tree takes.
+    constexpr std::size_t kept_behind = std::size_t{1} << 20;
+    const read_progress releasing = [&](std::size_t done, std::size_t total) {
+        if (done > kept_behind) {
+            bytes.release_before(done - kept_behind);
+        }
+        if (progress) {
+            progress(done, total);
+        }
+    };
+    return read_ac_text(bytes.view(), path, host, releasing);
 }
 
 }  // namespace vellumark::acfile

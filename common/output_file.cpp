@@ -131,38 +131,35 @@ void output_file::flush_buffer()
     used_ = 0;
 }
 
-void output_file::append(const char* data, std::size_t size)
-{
-    while (size > 0) {
-        if (used_ == buffer_size) {
-            flush_buffer();
-        }
-        const std::size_t room = buffer_size - used_;
-        const std::size_t chunk = size < room ? size : room;
-        std::memcpy(buffer_.get() + used_, data, chunk);
-        used_ += chunk;
-        data += chunk;
-        size -= chunk;
-    }
-}
-
 void output_file::long_text(std::string_view text)
 {
     if (file_ == nullptr) {
         return;
     }
+    // Line by line straight into the buffer: each piece up to a line end,
+    // then the carriage return and line feed. A piece that does not fit the
+    // room left goes in parts.
     const char* cursor = text.data();
     const char* const end = cursor + text.size();
     while (cursor < end) {
-        const void* found = std::memchr(cursor, '\n', static_cast<std::size_t>(end - cursor));
-        if (found == nullptr) {
-            append(cursor, static_cast<std::size_t>(end - cursor));
-            break;
+        if (buffer_size - used_ < 3) {
+            flush_buffer();
         }
-        const char* newline = static_cast<const char*>(found);
-        append(cursor, static_cast<std::size_t>(newline - cursor));
-        append("\r\n", 2);
-        cursor = newline + 1;
+        const std::size_t room = buffer_size - used_ - 2;
+        const auto left = static_cast<std::size_t>(end - cursor);
+        const std::size_t span = left < room ? left : room;
+        const auto* newline = static_cast<const char*>(std::memchr(cursor, '\n', span));
+        const std::size_t piece = newline != nullptr ? static_cast<std::size_t>(newline - cursor) : span;
+        char* out = buffer_.get() + used_;
+        std::memcpy(out, cursor, piece);
+        used_ += piece;
+        cursor += piece;
+        if (newline != nullptr) {
+            out[piece] = '\r';
+            out[piece + 1] = '\n';
+            used_ += 2;
+            ++cursor;
+        }
     }
 }
 

@@ -100,7 +100,6 @@ private:
     static constexpr std::size_t short_text = 64;
 
     void long_text(std::string_view text);
-    void append(const char* data, std::size_t size);
     // Room for size bytes at buffer_.get() + used_, flushing first if need be.
     char* reserve(std::size_t size)
     {

@@ -163,6 +163,39 @@ void output_file::long_text(std::string_view text)
     }
 }
 
+void output_file::file_form_text(std::string_view converted)
+{
+    if (file_ == nullptr) {
+        return;
+    }
+    const char* cursor = converted.data();
+    std::size_t left = converted.size();
+    while (left > 0) {
+        if (used_ == buffer_size) {
+            flush_buffer();
+        }
+        const std::size_t room = buffer_size - used_;
+        const std::size_t chunk = left < room ? left : room;
+        std::memcpy(buffer_.get() + used_, cursor, chunk);
+        used_ += chunk;
+        cursor += chunk;
+        left -= chunk;
+    }
+}
+
+std::string output_file::file_form(std::string_view text)
+{
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '\n') {
+            converted.push_back('\r');
+        }
+        converted.push_back(c);
+    }
+    return converted;
+}
+
 bool output_file::commit()
 {
     if (file_ == nullptr || committed_) {

@@ -52,6 +52,12 @@ public:
         }
         long_text(text);
     }
+    // Text already in the file's form, every line end a carriage return and a
+    // line feed (see file_form), copied as it is: for a long constant text
+    // written many times.
+    void file_form_text(std::string_view converted);
+    // The text as text() would write it: every "\n" as "\r\n".
+    static std::string file_form(std::string_view text);
     void text(char character)
     {
         if (file_ == nullptr) {

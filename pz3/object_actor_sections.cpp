@@ -10,7 +10,8 @@ namespace vellumark {
 namespace {
 
 // The channels of a section, from "\t\t{" to "\t\t}": the same for every
-// actor, so built once.
+// actor, so built once, in the file's form (CR LF line ends) so that each
+// actor's copy is a plain copy.
 const std::string& object_channels_text()
 {
     static const std::string text = [] {
@@ -20,7 +21,7 @@ const std::string& object_channels_text()
             write_channel_block(built, channel, true);
         }
         built.append("\t\t}\n");
-        return built;
+        return output_file::file_form(built);
     }();
     return text;
 }
@@ -50,7 +51,7 @@ void write_object_actor_section(output_file& out, const actor_record& actor)
     out.text(actor.parent != nullptr ? std::string_view(actor.parent->name) : std::string_view("BODY"));
     out.text(":1\n"
              "\tchannels\n");
-    out.text(object_channels_text());
+    out.file_form_text(object_channels_text());
     // Unlike in the fixed actors, creaseAngle follows the channels.
     out.text("    creaseAngle 80\n"
              "\t  endPoint  ");

@@ -87,8 +87,8 @@ TEST_F(OutputFile, StartsWithNoByteOrderMarkAndAnEmptyFileStaysEmpty)
 }
 
 // Several MiB in pieces of every size, from single characters to pieces
-// larger than the buffer, with numbers in between: the file holds exactly
-// the text with its line feeds widened.
+// larger than the buffer, with numbers and texts already in the file's form
+// in between: the file holds exactly the text with its line feeds widened.
 TEST_F(OutputFile, LargeOutputsArriveExactly)
 {
     std::mt19937 random(7);
@@ -120,6 +120,15 @@ TEST_F(OutputFile, LargeOutputsArriveExactly)
                 out.integer(-2147483647 - 1);
                 expected += "-2147483648";
                 written += 19;
+            } else if (kind < 55) {
+                // A text converted once to the file's form, copied as it is.
+                std::string piece(random() % 9000, 'f');
+                for (std::size_t i = 0; i < piece.size(); i += 1 + random() % 60) {
+                    piece[i] = '\n';
+                }
+                out.file_form_text(output_file::file_form(piece));
+                expected += to_crlf(piece);
+                written += piece.size();
             } else {
                 std::string piece(random() % 5000, 'q');
                 for (char& c : piece) {

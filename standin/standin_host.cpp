@@ -10,6 +10,18 @@ namespace {
 
 host* current_host = nullptr;
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool address_sanitizer = true;
+#else
+constexpr bool address_sanitizer = false;
+#endif
+#else
+constexpr bool address_sanitizer = false;
+#endif
+
 // Rebuilds a contiguous list of nodes over items, linked in order.
 template <typename Item>
 void link_nodes(std::vector<host_list>& nodes, std::vector<Item*> items)
@@ -128,10 +140,16 @@ host_list* host::triangle_surfaces(host_object& object)
         return nullptr;
     }
     surface_block block;
-    block.surface_nodes.reset(new host_list[count]);
-    block.surfaces.reset(new host_surface[count]);
-    block.corner_nodes.reset(new host_list[3 * count]);
-    block.corners.reset(new host_surface_vertex[3 * count]);
+    if (spare_.capacity >= count) {
+        block = std::move(spare_);
+        spare_ = surface_block{};
+    } else {
+        block.capacity = count;
+        block.surface_nodes.reset(new host_list[count]);
+        block.surfaces.reset(new host_surface[count]);
+        block.corner_nodes.reset(new host_list[3 * count]);
+        block.corners.reset(new host_surface_vertex[3 * count]);
+    }
     const std::uint16_t corner_count = object.faults.corner_count.value_or(3);
     const std::size_t vertex_count = object.vertices_.size();
     for (std::size_t t = 0; t < count; ++t) {
@@ -169,7 +187,15 @@ void host::free_surface_list(host_list** list)
     if (list == nullptr || *list == nullptr) {
         return;
     }
-    surface_lists_.erase(*list);
+    auto found = surface_lists_.find(*list);
+    if (found != surface_lists_.end()) {
+        // Under AddressSanitizer every list is freed at once, so that a use
+        // after its release is caught.
+        if (!address_sanitizer && found->second.capacity > spare_.capacity) {
+            spare_ = std::move(found->second);
+        }
+        surface_lists_.erase(found);
+    }
     *list = nullptr;
 }
 

@@ -196,6 +196,8 @@ private:
     // record lies in an array of its own, so that following the list reads
     // the list nodes only, one after the other.
     struct surface_block {
+        // Surfaces that the arrays have room for.
+        std::size_t capacity = 0;
         std::unique_ptr<host_list[]> surface_nodes;
         std::unique_ptr<host_surface[]> surfaces;
         std::unique_ptr<host_list[]> corner_nodes;
@@ -210,6 +212,10 @@ private:
     std::vector<std::unique_ptr<host_entity>> palette_;
     std::vector<std::string> textures_;
     std::unordered_map<const host_list*, surface_block> surface_lists_;
+    // The storage of the largest list released so far, for the next list
+    // that fits: the writers ask for the same object's list pass after pass,
+    // and each page of fresh memory costs a page fault.
+    surface_block spare_;
     std::unordered_set<void*> arrays_;
     // Lists whose nodes are contiguous, with their length, so that
     // list_get_item answers them in constant time.

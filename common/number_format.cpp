@@ -1,6 +1,7 @@
 #include "common/number_format.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace vellumark {
@@ -43,10 +44,12 @@ void write_pair(char* out, std::uint64_t value_below_100)
 // Writes the decimal digits of value ("0" for zero) and returns the end.
 char* write_unsigned(char* out, std::uint64_t value)
 {
-    std::size_t length = 1;
-    while (length < powers_of_ten.size() && value >= powers_of_ten[length]) {
-        ++length;
-    }
+    // The digit count from the bit count (zero counted as one):
+    // floor(bits * log10(2)), plus one when the value reaches the next power
+    // of ten.
+    const std::uint64_t counted = value | 1;
+    const auto estimate = static_cast<std::size_t>(std::bit_width(counted) * 1233 >> 12);
+    const std::size_t length = estimate + (counted >= powers_of_ten[estimate] ? 1 : 0);
     char* cursor = out + length;
     while (value >= 100) {
         cursor -= 2;
@@ -65,7 +68,12 @@ char* write_unsigned(char* out, std::uint64_t value)
 // six decimals.
 char* write_millionths(char* out, std::uint64_t millionths)
 {
-    out = write_unsigned(out, millionths / 1000000);
+    const std::uint64_t integer = millionths / 1000000;
+    if (integer < 10) {
+        *out++ = static_cast<char>('0' + integer);  // the most common case
+    } else {
+        out = write_unsigned(out, integer);
+    }
     *out++ = '.';
     const std::uint64_t fraction = millionths % 1000000;
     const std::uint64_t low = fraction % 10000;

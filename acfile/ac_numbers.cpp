@@ -83,41 +83,44 @@ constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e
                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The common decimal, digits with an optional point and no exponent, read
-// without the general parser: when its digits, as one whole number, stay
-// below 10^15 and at most 22 of them follow the point, that number and the
-// power of ten are exact doubles, and one division gives the double nearest
-// the value. Rounding that double to single precision gives the float
-// nearest the value, unless the double lies exactly halfway between two
-// floats (the value itself may then lie on either side of the half). False
-// for that case, for results outside the normal floats and for anything
-// else, all of which the general reading decides; also where the division
-// would be carried out in a wider format, which rounds twice.
+// without the general parser: with at most 15 digits, at most 22 of them
+// after the point, its digits as one whole number and the power of ten are
+// exact doubles, and one division gives the double nearest the value.
+// Rounding that double to single precision gives the float nearest the
+// value, unless the double lies exactly halfway between two floats (the
+// value itself may then lie on either side of the half). False for that
+// case, for results outside the normal floats and for anything else, all of
+// which the general reading decides; also where the division would be
+// carried out in a wider format, which rounds twice.
 bool short_decimal(std::string_view text, float& value)
 {
     if constexpr (FLT_EVAL_METHOD != 0) {
         return false;
     }
-    constexpr std::uint64_t digits_limit = 1'000'000'000'000'000;
+    constexpr std::size_t most_digits = 15;
     constexpr std::size_t most_fraction_digits = 22;
+    const char* cursor = text.data();
+    const char* const end = cursor + text.size();
+    // Digits beyond the 15th may wrap around; such a text is refused below.
     std::uint64_t digits = 0;
-    std::size_t digit_count = 0;
-    std::size_t fraction_digits = 0;
-    bool point = false;
-    for (const char c : text) {
-        if (is_digit(c)) {
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            if (digits >= digits_limit) {
-                return false;
-            }
-            ++digit_count;
-            fraction_digits += point ? 1 : 0;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
+    const char* const integer_start = cursor;
+    while (cursor < end && is_digit(*cursor)) {
+        digits = digits * 10 + static_cast<std::uint64_t>(*cursor - '0');
+        ++cursor;
     }
-    if (digit_count == 0 || fraction_digits > most_fraction_digits) {
+    const auto integer_digits = static_cast<std::size_t>(cursor - integer_start);
+    std::size_t fraction_digits = 0;
+    if (cursor < end && *cursor == '.') {
+        ++cursor;
+        const char* const fraction_start = cursor;
+        while (cursor < end && is_digit(*cursor)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*cursor - '0');
+            ++cursor;
+        }
+        fraction_digits = static_cast<std::size_t>(cursor - fraction_start);
+    }
+    const std::size_t digit_count = integer_digits + fraction_digits;
+    if (cursor != end || digit_count == 0 || digit_count > most_digits || fraction_digits > most_fraction_digits) {
         return false;
     }
     const double quotient = static_cast<double>(digits) / exact_powers_of_ten[fraction_digits];

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,8 +55,47 @@ public:
     }
     // Text already in the file's form, every line end a carriage return and a
     // line feed (see file_form), copied as it is: for a long constant text
-    // written many times.
-    void file_form_text(std::string_view converted);
+    // written many times, or a line written before and kept.
+    void file_form_text(std::string_view converted)
+    {
+        if (converted.size() <= buffer_size - used_ && file_ != nullptr) {
+            std::memcpy(buffer_.get() + used_, converted.data(), converted.size());
+            used_ += converted.size();
+            return;
+        }
+        file_form_text_in_parts(converted);
+    }
+    // Text in the file's form, its first `size` bytes kept in a small block:
+    // the whole block is copied, which is quicker than a copy of any length,
+    // and only `size` bytes count.
+    template <std::size_t block>
+    void file_form_block(const char (&data)[block], std::size_t size)
+    {
+        if (file_ != nullptr) {
+            std::memcpy(reserve(block), data, block);
+            used_ += size;
+        }
+    }
+    // For a writer that keeps what it wrote: mark(room) makes room for `room`
+    // bytes, so that writing no more than that does not flush the buffer, and
+    // returns where the buffer stands; written_since(mark) then gives the
+    // bytes written since, in the file's form (empty when nothing is written,
+    // the file not being open). The whole room may be read, written or not.
+    std::size_t mark(std::size_t room)
+    {
+        if (file_ == nullptr) {
+            return 0;
+        }
+        reserve(room);
+        return used_;
+    }
+    std::string_view written_since(std::size_t mark) const
+    {
+        if (file_ == nullptr) {
+            return {};
+        }
+        return {buffer_.get() + mark, used_ - mark};
+    }
     // The text as text() would write it: every "\n" as "\r\n".
     static std::string file_form(std::string_view text);
     void text(char character)
@@ -106,6 +146,7 @@ private:
     static constexpr std::size_t short_text = 64;
 
     void long_text(std::string_view text);
+    void file_form_text_in_parts(std::string_view converted);
     // Room for size bytes at buffer_.get() + used_, flushing first if need be.
     char* reserve(std::size_t size)
     {

@@ -8,6 +8,7 @@
 #include "common/path_split.h"
 #include "host/ac3d_host.h"
 #include "wavefront/obj_lines.h"
+#include "wavefront/repeated_lines.h"
 
 namespace vellumark {
 namespace {
@@ -149,15 +150,14 @@ std::vector<std::size_t> write_positions(output_file& out, export_scene& scene)
 // The texture coordinates of every corner; sets first_uv.
 void write_texture_coordinates(output_file& out, export_scene& scene)
 {
+    repeated_lines lines;
     long long slots = 0;
     for (geometry_record* geometry = scene.geometries; geometry != nullptr; geometry = geometry->next) {
         geometry->first_uv = static_cast<std::int32_t>(slots);
-        const std::size_t surfaces = for_each_corner(geometry->object, [&out](const host_surface_vertex* corner) {
-            if (corner != nullptr) {
-                write_texture_coordinate_line(out, corner->u, corner->v);
-            } else {
-                write_texture_coordinate_line(out, 0.0F, 0.0F);
-            }
+        const std::size_t surfaces = for_each_corner(geometry->object, [&](const host_surface_vertex* corner) {
+            const float u = corner != nullptr ? corner->u : 0.0F;
+            const float v = corner != nullptr ? corner->v : 0.0F;
+            lines.write(out, u, v, 0.0F, [&] { write_texture_coordinate_line(out, u, v); });
         });
         slots += slots_per_surface * static_cast<long long>(surfaces);
     }
@@ -166,13 +166,13 @@ void write_texture_coordinates(output_file& out, export_scene& scene)
 // The normal of every corner, in the order of the texture coordinates.
 void write_normals(output_file& out, const export_scene& scene)
 {
+    repeated_lines lines;
     for (const geometry_record* geometry = scene.geometries; geometry != nullptr; geometry = geometry->next) {
-        for_each_corner(geometry->object, [&out](const host_surface_vertex* corner) {
-            if (corner != nullptr) {
-                write_normal_line(out, corner->nx, corner->ny, corner->nz);
-            } else {
-                write_normal_line(out, 0.0F, 0.0F, 0.0F);
-            }
+        for_each_corner(geometry->object, [&](const host_surface_vertex* corner) {
+            const float x = corner != nullptr ? corner->nx : 0.0F;
+            const float y = corner != nullptr ? corner->ny : 0.0F;
+            const float z = corner != nullptr ? corner->nz : 0.0F;
+            lines.write(out, x, y, z, [&] { write_normal_line(out, x, y, z); });
         });
     }
 }

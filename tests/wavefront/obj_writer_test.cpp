@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -164,6 +166,73 @@ TEST_F(obj_writer_test, NumbersTheSecondGeometryAfterTheFirst)
     EXPECT_EQ(geometries[1]->first_uv, 36);
     EXPECT_GT(host.handed_out(), 0u);
     EXPECT_EQ(host.outstanding(), 0u);
+}
+
+// Corners that repeat the numbers of earlier corners, the common case of a
+// smooth mesh, next to corners whose numbers are seen once: lines written
+// again from what was kept must match their first writing, also where two
+// different lines compete for a place in the table, where the numbers differ
+// only in the sign of a zero, where a line is too long to keep, and where the
+// lines run over many output buffers.
+TEST_F(obj_writer_test, RepeatedCornerLinesAreWrittenAsTheFirstTime)
+{
+    // Values with at most six decimals (k / 64) and large exact integers,
+    // which the C library's "%.6f" prints as the file does.
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    auto value = [&](std::uint32_t pick) -> float {
+        switch (pick % 8) {
+        case 0:
+            return 0.0F;
+        case 1:
+            return -0.0F;
+        case 2:
+            return 1099511627776.0F * static_cast<float>(pick % 5 + 1);  // 2^40: a line too long to keep
+        default:
+            return static_cast<float>(static_cast<int>(pick % 4001) - 2000) / 64;
+        }
+    };
+    // A few hundred lines that come back often, and a stream of others that
+    // push them out of the table and take their places.
+    std::vector<standin::corner> common;
+    for (int i = 0; i < 300; ++i) {
+        common.push_back({0, value(next()), value(next()), value(next()), value(next()), value(next())});
+    }
+    mesh_description mesh{"terrain", "stone", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {}};
+    for (int t = 0; t < 60000; ++t) {
+        std::array<standin::corner, 3> corners{};
+        for (int c = 0; c < 3; ++c) {
+            standin::corner corner = next() % 3 != 0 ? common[next() % common.size()]
+                                                     : standin::corner{0, value(next()), value(next()), value(next()),
+                                                                       value(next()), value(next())};
+            corner.vertex = c;
+            corners[static_cast<std::size_t>(c)] = corner;
+        }
+        mesh.triangles.push_back(corners);
+    }
+
+    host_object& object = add_object(mesh.actor);
+    for (const auto& v : mesh.vertices) {
+        object.add_vertex(v[0], v[1], v[2]);
+    }
+    for (const auto& triangle : mesh.triangles) {
+        object.add_triangle(triangle, 0);
+    }
+    add_mesh(mesh.actor, object, add_material("stone"));
+
+    const std::string base = dir.file("scene");
+    write_obj_file(scene, base, 0);
+    const auto written = read_file(base + ".obj");
+    ASSERT_TRUE(written);
+    const std::string expected = reference_obj("scene.mtl", {mesh});
+    ASSERT_GT(expected.size(), std::size_t{3} << 20);
+    ASSERT_EQ(written->size(), expected.size());
+    EXPECT_TRUE(*written == expected) << "first difference at byte "
+                                      << std::mismatch(written->begin(), written->end(), expected.begin()).first -
+                                             written->begin();
 }
 
 TEST_F(obj_writer_test, UnusedVerticesEmptyGeometriesAndSharedMaterials)

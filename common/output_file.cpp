@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include <atomic>
+#include <exception>
 #include <cstring>
 
 #ifdef _WIN32
@@ -61,20 +62,27 @@ bool replace_file(const std::string& from, const std::string& to)
 #endif
 }
 
-// Writes all of data, within the test fault budget.
+// How many of `size` bytes the test fault budget lets through (all of them
+// when no fault is set); the budget is spent as the bytes are handed over.
+std::size_t allowed_bytes(std::size_t size)
+{
+    const long long budget = fault_budget.load();
+    if (budget < 0) {
+        return size;
+    }
+    if (static_cast<long long>(size) > budget) {
+        fault_budget.store(0);
+        return static_cast<std::size_t>(budget);
+    }
+    fault_budget.store(budget - static_cast<long long>(size));
+    return size;
+}
+
+// Writes data in this thread; false unless all of it reached the file.
 bool write_all(std::FILE* file, const char* data, std::size_t size)
 {
-    long long budget = fault_budget.load();
-    if (budget >= 0) {
-        if (static_cast<long long>(size) > budget) {
-            const std::size_t allowed = static_cast<std::size_t>(budget);
-            fault_budget.store(0);
-            std::fwrite(data, 1, allowed, file);
-            return false;
-        }
-        fault_budget.store(budget - static_cast<long long>(size));
-    }
-    return std::fwrite(data, 1, size, file) == size;
+    const std::size_t allowed = allowed_bytes(size);
+    return std::fwrite(data, 1, allowed, file) == allowed && allowed == size;
 }
 
 }  // namespace
@@ -111,6 +119,10 @@ output_file::~output_file()
 
 void output_file::discard()
 {
+    if (writer_ != nullptr) {
+        writer_->finish();
+        writer_.reset();
+    }
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
@@ -124,11 +136,38 @@ void output_file::discard()
 void output_file::flush_buffer()
 {
     if (file_ != nullptr && used_ != 0 && !failed_) {
-        if (!write_all(file_, buffer_.get(), used_)) {
+        // A file larger than the buffer is written on a thread of its own
+        // from its first full buffer on; where no thread can be had, here.
+        if (writer_ == nullptr) {
+            try {
+                writer_ = std::make_unique<block_writer>(file_, buffer_size);
+            } catch (const std::exception&) {
+                writer_.reset();
+            }
+        }
+        if (writer_ != nullptr) {
+            writer_->submit(buffer_, used_, allowed_bytes(used_));
+            failed_ = writer_->failed();
+        } else if (!write_all(file_, buffer_.get(), used_)) {
             failed_ = true;
         }
     }
     used_ = 0;
+}
+
+bool output_file::write_rest()
+{
+    if (writer_ != nullptr) {
+        if (used_ != 0 && !failed_) {
+            writer_->submit(buffer_, used_, allowed_bytes(used_));
+        }
+        failed_ = !writer_->finish() || failed_;
+        writer_.reset();
+    } else if (used_ != 0 && !failed_ && !write_all(file_, buffer_.get(), used_)) {
+        failed_ = true;
+    }
+    used_ = 0;
+    return !failed_;
 }
 
 void output_file::long_text(std::string_view text)
@@ -163,7 +202,7 @@ void output_file::long_text(std::string_view text)
     }
 }
 
-void output_file::file_form_text(std::string_view converted)
+void output_file::file_form_text_in_parts(std::string_view converted)
 {
     if (file_ == nullptr) {
         return;
@@ -201,7 +240,7 @@ bool output_file::commit()
     if (file_ == nullptr || committed_) {
         return false;
     }
-    flush_buffer();
+    write_rest();
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (failed_ || !closed || !replace_file(temporary_, target_)) {

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/block_writer.h"
 #include "common/number_format.h"
 
 namespace vellumark {
@@ -155,13 +156,19 @@ private:
         }
         return buffer_.get() + used_;
     }
+    // Hands the full buffer over to be written (more is to come).
     void flush_buffer();
+    // Writes what the buffer holds and waits until every byte handed over
+    // is written; false when any write failed.
+    bool write_rest();
     void discard();
 
     std::string target_;
     std::string temporary_;
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
+    // Started at the first full buffer.
+    std::unique_ptr<block_writer> writer_;
     std::size_t used_ = 0;
     bool failed_ = false;
     bool committed_ = false;

@@ -96,20 +96,22 @@ public:
     // The next token; false when the line has no more.
     bool next(std::string_view& token)
     {
-        std::size_t i = 0;
-        while (i < rest_.size() && is_blank(rest_[i])) {
-            ++i;
+        // Plain pointers: every byte of the file passes through here.
+        const char* cursor = rest_.data();
+        const char* const end = cursor + rest_.size();
+        while (cursor != end && is_blank(*cursor)) {
+            ++cursor;
         }
-        if (i == rest_.size()) {
+        if (cursor == end) {
             rest_ = {};
             return false;
         }
-        std::size_t end = i;
-        while (end < rest_.size() && !is_blank(rest_[end])) {
-            ++end;
+        const char* const start = cursor;
+        while (cursor != end && !is_blank(*cursor)) {
+            ++cursor;
         }
-        token = rest_.substr(i, end - i);
-        rest_.remove_prefix(end);
+        token = std::string_view(start, static_cast<std::size_t>(cursor - start));
+        rest_ = std::string_view(cursor, static_cast<std::size_t>(end - cursor));
         return true;
     }
 

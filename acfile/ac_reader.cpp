@@ -654,13 +654,15 @@ private:
             std::string_view first;
             tokens.next(first);
             std::uint64_t index = 0;
-            float ignored = 0;
-            if (parse_count(first, count_limit, index) == count_status::not_a_count &&
-                parse_float(first, ignored) == number_status::not_a_number) {
-                fail("expected corner " + std::to_string(k + 1) + " of " + std::to_string(count) +
-                     " (refs at line " + std::to_string(refs_line) + "), found " + quoted_for_message(line));
+            if (parse_count(first, count_limit, index) != count_status::ok) {
+                float ignored = 0;
+                if (parse_count(first, count_limit, index) == count_status::not_a_count &&
+                    parse_float(first, ignored) == number_status::not_a_number) {
+                    fail("expected corner " + std::to_string(k + 1) + " of " + std::to_string(count) +
+                         " (refs at line " + std::to_string(refs_line) + "), found " + quoted_for_message(line));
+                }
+                count_value(first, "vertex index");  // names what is wrong with it
             }
-            index = count_value(first, "vertex index");
             if (current.numvert_seen && index >= positions_.size()) {
                 fail(vertex_range_message(index, positions_.size()));
             }

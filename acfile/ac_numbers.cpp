@@ -1,5 +1,6 @@
 #include "acfile/ac_numbers.h"
 
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cstddef>
@@ -78,6 +79,32 @@ bool plain_decimal(std::string_view text, long long& magnitude)
     return true;
 }
 
+// Eight digits at once: when the eight bytes at `text` are all decimal
+// digits, sets value to their number. Long fractions ("0.016601562") are the
+// bulk of a large model's bytes.
+bool eight_digits(const char* text, std::uint64_t& value)
+{
+    if constexpr (std::endian::native != std::endian::little) {
+        return false;
+    }
+    std::uint64_t chunk = 0;
+    std::memcpy(&chunk, text, sizeof chunk);
+    // A byte below '0' turns the high bit of chunk - '0' on, a byte above '9'
+    // that of chunk + ('0' + 128 - 10 - '0'); neither does for a digit.
+    constexpr std::uint64_t zeros = 0x3030303030303030;
+    if ((((chunk + 0x4646464646464646) | (chunk - zeros)) & 0x8080808080808080) != 0) {
+        return false;
+    }
+    chunk -= zeros;
+    // Pairs, then fours, then all eight, the first byte the leading digit.
+    chunk = (chunk * 10) + (chunk >> 8);
+    chunk = (((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+             (((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+            32;
+    value = static_cast<std::uint32_t>(chunk);
+    return true;
+}
+
 // The powers of ten that a double holds exactly.
 constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -113,6 +140,11 @@ bool short_decimal(std::string_view text, float& value)
     if (cursor < end && *cursor == '.') {
         ++cursor;
         const char* const fraction_start = cursor;
+        std::uint64_t eight = 0;
+        while (end - cursor >= 8 && eight_digits(cursor, eight)) {
+            digits = digits * 100000000 + eight;
+            cursor += 8;
+        }
         while (cursor < end && is_digit(*cursor)) {
             digits = digits * 10 + static_cast<std::uint64_t>(*cursor - '0');
             ++cursor;

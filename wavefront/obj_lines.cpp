@@ -1,5 +1,7 @@
 #include "wavefront/obj_lines.h"
 
+#include "common/number_format.h"
+
 namespace vellumark {
 
 void write_mtllib_line(output_file& out, std::string_view library)
@@ -62,12 +64,16 @@ void write_face_start(output_file& out) { out.text('f'); }
 
 void write_face_corner(output_file& out, long long vertex_number, long long slot_number)
 {
+    // The texture coordinate and the normal share the slot number: its
+    // digits are formed once and written twice.
+    char slot[max_integer_length + 4] = {};
+    const std::size_t slot_length = format_integer(slot_number, slot);
     out.text(' ');
     out.integer(vertex_number);
     out.text('/');
-    out.integer(slot_number);
+    out.file_form_block(slot, slot_length);
     out.text('/');
-    out.integer(slot_number);
+    out.file_form_block(slot, slot_length);
 }
 
 void write_face_end(output_file& out) { out.text('\n'); }

@@ -4,7 +4,7 @@ namespace vellumark {
 
 block_writer::block_writer(std::FILE* file, std::size_t block_size) : file_(file)
 {
-#ifdef VELLUMARK_BLOCK_WRITER_THREAD
+#ifdef VELLUMARK_HAS_THREADS
     spare_.reset(new char[block_size]);
     thread_ = std::thread([this] { run(); });
 #else
@@ -20,7 +20,7 @@ bool block_writer::write(const char* data, std::size_t size, std::size_t allowed
     return std::fwrite(data, 1, count, file_) == count && count == size;
 }
 
-#ifdef VELLUMARK_BLOCK_WRITER_THREAD
+#ifdef VELLUMARK_HAS_THREADS
 
 void block_writer::submit(std::unique_ptr<char[]>& block, std::size_t size, std::size_t allowed)
 {

@@ -12,8 +12,9 @@
 #include <cstdio>
 #include <memory>
 
-#if !defined(__GLIBCXX__) || defined(_GLIBCXX_HAS_GTHREADS)
-#define VELLUMARK_BLOCK_WRITER_THREAD 1
+#include "common/threads.h"
+
+#ifdef VELLUMARK_HAS_THREADS
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -48,7 +49,7 @@ private:
     std::FILE* file_;
     std::unique_ptr<char[]> spare_;  // the free buffer (with a thread: under the mutex)
     bool failed_ = false;            // with a thread: under the mutex
-#ifdef VELLUMARK_BLOCK_WRITER_THREAD
+#ifdef VELLUMARK_HAS_THREADS
     void run();
 
     std::mutex mutex_;

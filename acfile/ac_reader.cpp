@@ -13,6 +13,7 @@
 #include "acfile/ac_mesh.h"
 #include "acfile/ac_numbers.h"
 #include "acfile/ac_transform.h"
+#include "acfile/mesh_worker.h"
 
 namespace vellumark::acfile {
 namespace {
@@ -108,12 +109,19 @@ public:
             read_header();
             read_palette();
             read_objects();
+            if (const auto failed = meshes_.finish()) {
+                throw mesh_error(*failed);
+            }
             if (progress_) {
                 progress_(lines_.text().size(), lines_.text().size());
             }
             result.ok = true;
             result.world = world_;
-        } catch (const parse_error& error) {
+        } catch (const parse_error& caught) {
+            // An object built on the mesh thread lies before whatever went
+            // wrong since: its failure comes first.
+            const auto failed = meshes_.finish();
+            const parse_error error = failed ? mesh_error(*failed) : caught;
             result.error = label_ + ":" + std::to_string(error.line) + ": " + error.message;
             result.world = nullptr;
         }
@@ -139,6 +147,12 @@ private:
         std::size_t largest_ref_line = 0;
         bool any_ref = false;
     };
+
+    static parse_error mesh_error(const mesh_failure& failed)
+    {
+        return parse_error{failed.line, "surface " + std::to_string(failed.surface + 1) +
+                                            ": texture coordinates beyond single precision after texrep and texoff"};
+    }
 
     [[noreturn]] void fail(std::string message) const { throw parse_error{lines_.line_number(), std::move(message)}; }
     [[noreturn]] static void fail_at(std::size_t line, std::string message)
@@ -715,18 +729,6 @@ private:
             object.add_vertex(p[0], p[1], p[2]);
             opened.box.add(p);
         }
-        mesh_source source;
-        source.positions = &positions_;
-        source.surfaces = &surfaces_;
-        source.refs = &refs_;
-        source.texrep = current.texrep;
-        source.texoff = current.texoff;
-        source.crease_degrees = current.crease;
-        if (const auto bad = mesh_.build(source, object.triangles)) {
-            fail_at(current.line, "surface " + std::to_string(*bad + 1) +
-                                      ": texture coordinates beyond single precision after texrep and texoff");
-        }
-
         if (object.type != standin::type_poly && (!positions_.empty() || !surfaces_.empty())) {
             const std::string shown = object.name ? quoted_for_message(*object.name) : std::string("(unnamed)");
             warn(current.line, std::string(type_word(object.type)) + " " + shown + " carries " +
@@ -734,7 +736,44 @@ private:
                                    with_count(surfaces_.size(), "surface", "surfaces") +
                                    "; its geometry is not exported");
         }
+        build_triangles(current);
         open_.push_back(std::move(opened));
+    }
+
+    // The object's triangles: a large object's on the mesh thread, which
+    // takes the object's geometry along; a small one's here, where handing
+    // it over would cost more than building it.
+    void build_triangles(const object_lines& current)
+    {
+        if (refs_.size() >= refs_for_the_mesh_thread) {
+            mesh_job job;
+            job.object = current.object;
+            job.line = current.line;
+            job.positions = std::move(positions_);
+            job.surfaces = std::move(surfaces_);
+            job.refs = std::move(refs_);
+            job.texrep = current.texrep;
+            job.texoff = current.texoff;
+            job.crease_degrees = current.crease;
+            positions_.clear();
+            surfaces_.clear();
+            refs_.clear();
+            meshes_.submit(std::move(job));
+            if (const auto failed = meshes_.failure()) {
+                throw mesh_error(*failed);  // stop reading at once
+            }
+            return;
+        }
+        mesh_source source;
+        source.positions = &positions_;
+        source.surfaces = &surfaces_;
+        source.refs = &refs_;
+        source.texrep = current.texrep;
+        source.texoff = current.texoff;
+        source.crease_degrees = current.crease;
+        if (const auto bad = mesh_.build(source, current.object->triangles)) {
+            throw mesh_error(mesh_failure{current.line, *bad});
+        }
     }
 
     static bool narrow(const vec3& p, std::array<float, 3>& narrowed)
@@ -792,6 +831,8 @@ private:
     }
 
     static constexpr std::size_t report_step = 1 << 20;
+    // Objects with at least this many corners are built on the mesh thread.
+    static constexpr std::size_t refs_for_the_mesh_thread = 4096;
 
     line_cursor lines_;
     std::string label_;
@@ -810,6 +851,9 @@ private:
     std::vector<surface_record> surfaces_;
     std::vector<ref_record> refs_;
     mesh_builder mesh_;
+    // Declared last, so that it is stopped before anything that its jobs use
+    // goes.
+    mesh_worker meshes_;
 };
 
 }  // namespace

@@ -57,8 +57,8 @@ bool is_zero(const vec3& v) { return v.x == 0 && v.y == 0 && v.z == 0; }
 
 void mesh_builder::gather(const mesh_source& source, const surface_record& surface)
 {
-    const auto& positions = *source.positions;
-    const auto& refs = *source.refs;
+    const auto positions = source.positions;
+    const auto refs = source.refs;
     corner_positions_.resize(surface.ref_count);
     for (std::size_t k = 0; k < surface.ref_count; ++k) {
         const auto& p = positions[refs[surface.first_ref + k].vertex];
@@ -71,9 +71,9 @@ void mesh_builder::gather(const mesh_source& source, const surface_record& surfa
 // normal lies within the crease angle of this polygon's.
 void mesh_builder::smooth_normals(const mesh_source& source)
 {
-    const auto& refs = *source.refs;
-    const auto& surfaces = *source.surfaces;
-    const std::size_t vertex_count = source.positions->size();
+    const auto refs = source.refs;
+    const auto surfaces = source.surfaces;
+    const std::size_t vertex_count = source.positions.size();
     const auto polygon_count = static_cast<std::uint32_t>(polygons_.size());
 
     // The polygons around each vertex, in polygon order, in two passes (count,
@@ -254,8 +254,8 @@ vec3 normal_tree::sum_within(const vec3& n, double limit) const
 
 std::optional<std::size_t> mesh_builder::build(const mesh_source& source, std::vector<standin::triangle>& triangles)
 {
-    const auto& surfaces = *source.surfaces;
-    const auto& refs = *source.refs;
+    const auto surfaces = source.surfaces;
+    const auto refs = source.refs;
     polygons_.clear();
     for (std::size_t s = 0; s < surfaces.size(); ++s) {
         const surface_record& surface = surfaces[s];

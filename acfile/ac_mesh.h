@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "acfile/polygon_triangulation.h"
@@ -39,9 +40,10 @@ inline constexpr double default_crease_degrees = 61.0;
 
 struct mesh_source {
     // Host positions of the object's vertices.
-    const std::vector<std::array<float, 3>>* positions = nullptr;
-    const std::vector<surface_record>* surfaces = nullptr;
-    const std::vector<ref_record>* refs = nullptr;
+    std::span<const std::array<float, 3>> positions;
+    std::span<const surface_record> surfaces;
+    // The object's corners; a surface's first_ref counts from the first.
+    std::span<const ref_record> refs;
     std::array<float, 2> texrep{1, 1};
     std::array<float, 2> texoff{0, 0};
     double crease_degrees = default_crease_degrees;

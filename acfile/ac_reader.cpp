@@ -109,7 +109,7 @@ public:
             read_header();
             read_palette();
             read_objects();
-            if (const auto failed = meshes_.finish()) {
+            if (const auto failed = finish_meshes()) {
                 throw mesh_error(*failed);
             }
             if (progress_) {
@@ -118,9 +118,9 @@ public:
             result.ok = true;
             result.world = world_;
         } catch (const parse_error& caught) {
-            // An object built on the mesh thread lies before whatever went
-            // wrong since: its failure comes first.
-            const auto failed = meshes_.finish();
+            // Every object read lies before whatever went wrong: a failure
+            // in building one comes first.
+            const auto failed = finish_meshes();
             const parse_error error = failed ? mesh_error(*failed) : caught;
             result.error = label_ + ":" + std::to_string(error.line) + ": " + error.message;
             result.world = nullptr;
@@ -740,40 +740,42 @@ private:
         open_.push_back(std::move(opened));
     }
 
-    // The object's triangles: a large object's on the mesh thread, which
-    // takes the object's geometry along; a small one's here, where handing
-    // it over would cost more than building it.
+    // The object's triangles, on the mesh thread: the object's geometry
+    // joins the batch in hand, which is handed over once it holds enough
+    // corners to be worth it.
     void build_triangles(const object_lines& current)
     {
-        if (refs_.size() >= refs_for_the_mesh_thread) {
-            mesh_job job;
-            job.object = current.object;
-            job.line = current.line;
-            job.positions = std::move(positions_);
-            job.surfaces = std::move(surfaces_);
-            job.refs = std::move(refs_);
-            job.texrep = current.texrep;
-            job.texoff = current.texoff;
-            job.crease_degrees = current.crease;
-            positions_.clear();
-            surfaces_.clear();
-            refs_.clear();
-            meshes_.submit(std::move(job));
+        if (surfaces_.empty()) {
+            return;  // no triangles to build
+        }
+        mesh_job::piece piece;
+        piece.object = current.object;
+        piece.line = current.line;
+        piece.texrep = current.texrep;
+        piece.texoff = current.texoff;
+        piece.crease_degrees = current.crease;
+        batch_.add(piece, positions_, surfaces_, refs_);
+        if (batch_.refs.size() >= corners_for_a_batch) {
+            hand_over_batch();
             if (const auto failed = meshes_.failure()) {
                 throw mesh_error(*failed);  // stop reading at once
             }
-            return;
         }
-        mesh_source source;
-        source.positions = &positions_;
-        source.surfaces = &surfaces_;
-        source.refs = &refs_;
-        source.texrep = current.texrep;
-        source.texoff = current.texoff;
-        source.crease_degrees = current.crease;
-        if (const auto bad = mesh_.build(source, current.object->triangles)) {
-            throw mesh_error(mesh_failure{current.line, *bad});
+    }
+
+    void hand_over_batch()
+    {
+        if (!batch_.pieces.empty()) {
+            meshes_.submit(std::move(batch_));
+            batch_ = mesh_job{};
         }
+    }
+
+    // Every object read so far built; the first failure among them.
+    std::optional<mesh_failure> finish_meshes()
+    {
+        hand_over_batch();
+        return meshes_.finish();
     }
 
     static bool narrow(const vec3& p, std::array<float, 3>& narrowed)
@@ -831,8 +833,9 @@ private:
     }
 
     static constexpr std::size_t report_step = 1 << 20;
-    // Objects with at least this many corners are built on the mesh thread.
-    static constexpr std::size_t refs_for_the_mesh_thread = 4096;
+    // A batch of objects goes to the mesh thread once it holds this many
+    // corners (a large object goes on its own).
+    static constexpr std::size_t corners_for_a_batch = 4096;
 
     line_cursor lines_;
     std::string label_;
@@ -850,7 +853,8 @@ private:
     std::vector<std::array<float, 3>> positions_;
     std::vector<surface_record> surfaces_;
     std::vector<ref_record> refs_;
-    mesh_builder mesh_;
+    // The objects read since the last batch was handed over.
+    mesh_job batch_;
     // Declared last, so that it is stopped before anything that its jobs use
     // goes.
     mesh_worker meshes_;

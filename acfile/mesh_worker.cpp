@@ -7,17 +7,43 @@ namespace vellumark::acfile {
 
 mesh_worker::~mesh_worker() { finish(); }
 
+void mesh_job::add(piece object, std::vector<std::array<float, 3>>& object_positions,
+                   std::vector<surface_record>& object_surfaces, std::vector<ref_record>& object_refs)
+{
+    object.first_position = positions.size();
+    object.position_count = object_positions.size();
+    object.first_surface = surfaces.size();
+    object.surface_count = object_surfaces.size();
+    object.first_ref = refs.size();
+    object.ref_count = object_refs.size();
+    pieces.push_back(object);
+    if (object.first_ref == 0 && object.first_surface == 0 && object.first_position == 0) {
+        positions = std::move(object_positions);
+        surfaces = std::move(object_surfaces);
+        refs = std::move(object_refs);
+        object_positions.clear();
+        object_surfaces.clear();
+        object_refs.clear();
+        return;
+    }
+    positions.insert(positions.end(), object_positions.begin(), object_positions.end());
+    surfaces.insert(surfaces.end(), object_surfaces.begin(), object_surfaces.end());
+    refs.insert(refs.end(), object_refs.begin(), object_refs.end());
+}
+
 std::optional<mesh_failure> mesh_worker::build(mesh_job& job)
 {
-    mesh_source source;
-    source.positions = &job.positions;
-    source.surfaces = &job.surfaces;
-    source.refs = &job.refs;
-    source.texrep = job.texrep;
-    source.texoff = job.texoff;
-    source.crease_degrees = job.crease_degrees;
-    if (const auto bad = builder_.build(source, job.object->triangles)) {
-        return mesh_failure{job.line, *bad};
+    for (const mesh_job::piece& piece : job.pieces) {
+        mesh_source source;
+        source.positions = std::span(job.positions).subspan(piece.first_position, piece.position_count);
+        source.surfaces = std::span(job.surfaces).subspan(piece.first_surface, piece.surface_count);
+        source.refs = std::span(job.refs).subspan(piece.first_ref, piece.ref_count);
+        source.texrep = piece.texrep;
+        source.texoff = piece.texoff;
+        source.crease_degrees = piece.crease_degrees;
+        if (const auto bad = builder_.build(source, piece.object->triangles)) {
+            return mesh_failure{piece.line, *bad};
+        }
     }
     return std::nullopt;
 }

@@ -1,12 +1,13 @@
-// Builds the triangles of large objects on a thread of its own, while the
-// reader goes on with the rest of the file: for a big model, cutting
-// polygons and smoothing normals take about as long as reading the numbers.
+// Builds the objects' triangles on a thread of its own, while the reader
+// goes on with the rest of the file: cutting polygons and smoothing normals
+// take about as long as reading the numbers.
 //
-// Jobs are built one at a time in the order handed over, each into its own
-// object's triangle list, which nothing else touches until finish(). The
-// first job that fails is kept and the ones after it are dropped, so the
-// failure reported is the first in the file, as if every object had been
-// built as it was read. Without threads, each job is built at once.
+// Jobs are built one at a time in the order handed over, and a job's objects
+// in their order, each into its own object's triangle list, which nothing
+// else touches until finish(). The first object that fails is kept and the
+// ones after it are dropped, so the failure reported is the first in the
+// file, as if every object had been built as it was read. Without threads,
+// each job is built at once.
 #ifndef VELLUMARK_ACFILE_MESH_WORKER_H
 #define VELLUMARK_ACFILE_MESH_WORKER_H
 
@@ -28,20 +29,34 @@
 
 namespace vellumark::acfile {
 
-// One object's geometry as read, to be built into its triangles.
+// The geometry of one or more objects as read, to be built into their
+// triangles: small objects travel together, so that handing them over costs
+// little next to building them.
 struct mesh_job {
-    host_object* object = nullptr;
-    // The object's OBJECT line, where a failure is reported.
-    std::size_t line = 0;
+    // One object: its parts of the arrays below, and how it is built.
+    struct piece {
+        host_object* object = nullptr;
+        // The object's OBJECT line, where a failure is reported.
+        std::size_t line = 0;
+        std::size_t first_position = 0, position_count = 0;
+        std::size_t first_surface = 0, surface_count = 0;
+        std::size_t first_ref = 0, ref_count = 0;
+        std::array<float, 2> texrep{1, 1};
+        std::array<float, 2> texoff{0, 0};
+        double crease_degrees = default_crease_degrees;
+    };
+    std::vector<piece> pieces;
     std::vector<std::array<float, 3>> positions;
     std::vector<surface_record> surfaces;
+    // Each surface's first_ref counts from its own object's first corner.
     std::vector<ref_record> refs;
-    std::array<float, 2> texrep{1, 1};
-    std::array<float, 2> texoff{0, 0};
-    double crease_degrees = default_crease_degrees;
+
+    // Adds an object, its geometry copied or, into an empty job, moved.
+    void add(piece object, std::vector<std::array<float, 3>>& object_positions,
+             std::vector<surface_record>& object_surfaces, std::vector<ref_record>& object_refs);
 };
 
-// A job whose surface's texture coordinates leave single precision.
+// An object whose surface's texture coordinates leave single precision.
 struct mesh_failure {
     std::size_t line = 0;
     std::size_t surface = 0;
@@ -65,7 +80,7 @@ public:
     std::optional<mesh_failure> finish();
 
 private:
-    // Builds one job; its failure, if any.
+    // Builds one job's objects up to the first that fails; its failure.
     std::optional<mesh_failure> build(mesh_job& job);
 
     mesh_builder builder_;

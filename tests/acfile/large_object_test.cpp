@@ -1,7 +1,7 @@
-// Large objects, whose triangles the reader builds on a thread of its own
-// while it reads on: each object gets its own triangles, whatever lies
-// between them, and of several failures the first in the file is the one
-// reported.
+// The triangles that the reader builds on a thread of its own while it
+// reads on, a large object alone and small ones in batches: each object gets
+// its own triangles, whatever lies between them, and of several failures the
+// first in the file is the one reported.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -141,8 +141,9 @@ TEST(large_objects, EachObjectGetsItsOwnTriangles)
     }
 }
 
-// Texture coordinates that leave single precision in a large object, a small one or both, and a plain syntax
-// error after them: the first failure in the file is the one reported.
+// Texture coordinates that leave single precision in a large object, in
+// small ones that travel together, or both, and a plain syntax error after
+// them: the first failure in the file is the one reported.
 TEST(large_objects, TheFirstFailureInTheFileIsReported)
 {
     // u = 1/64 or more, then: 3.4e38 u + 3.4e38 lies beyond single precision.
@@ -177,6 +178,16 @@ TEST(large_objects, TheFirstFailureInTheFileIsReported)
          {make_grid("a", 64, 0), make_grid("b", 3, 0), make_grid("c", 64, 0, far_offset, far_repeat)},
          false,
          std::to_string(third_line)},
+        {"small ones travel together: the third and the seventh fail",
+         {make_grid("s1", 3, 0), make_grid("s2", 3, 0), make_grid("s3", 3, 0, far_offset, far_repeat),
+          make_grid("s4", 3, 0), make_grid("s5", 3, 0), make_grid("s6", 3, 0),
+          make_grid("s7", 3, 0, far_offset, far_repeat), make_grid("s8", 3, 0)},
+         false,
+         std::to_string(first_line + 2 * lines_of(3))},
+        {"a small one fails, then a syntax error",
+         {make_grid("s1", 3, 0), make_grid("s2", 3, 0, far_offset, far_repeat), make_grid("s3", 3, 0)},
+         true,
+         std::to_string(first_line + lines_of(3))},
     };
     for (const auto& c : cases) {
         std::string text = world(c.grids);

@@ -38,6 +38,7 @@ int poser_export(int silent, const char* base_path, intptr_t object_handle)
         // failure rather than handed on to the host.
         walked = object != nullptr && collect_actors(object, scene, -1, -1, actor_counter);
         if (walked) {
+            scene.release_walk_tables();
             link_actor_parents(scene);
             write_mtl_file(scene, base, silent);
             write_obj_file(scene, base, silent);

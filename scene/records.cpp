@@ -100,4 +100,11 @@ actor_record* export_scene::actor_at(std::int32_t position) const
     return actor_store_[static_cast<std::size_t>(position)].get();
 }
 
+void export_scene::release_walk_tables()
+{
+    actor_names = name_registry();
+    material_names = name_registry();
+    std::unordered_map<std::string, material_record*>().swap(material_index);
+}
+
 }  // namespace vellumark

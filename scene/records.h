@@ -103,6 +103,11 @@ public:
     // The actor at a position of the list (its id), or null.
     actor_record* actor_at(std::int32_t position) const;
 
+    // Once the walk is done the names are unique and the materials found:
+    // the tables below are not needed by the writers, and a large scene's
+    // are given back before the files are written.
+    void release_walk_tables();
+
     // The names taken in each list, for name uniquing.
     name_registry actor_names;
     name_registry material_names;

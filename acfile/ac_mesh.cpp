@@ -6,33 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace vellumark::acfile {
 namespace {
-
-// Asks the system to back a large block of fresh memory with huge pages
-// where it can. The triangles of a large object are the bulk of a model in
-// memory; filled page by page, each small page costs a page fault, which on
-// some machines (virtual ones above all) takes longer than building the
-// triangles on it. Only a hint: nothing changes where it is not followed.
-void advise_huge_pages(void* data, std::size_t bytes)
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t page = 4096;
-    constexpr std::size_t huge_page = std::size_t{2} << 20;
-    const auto start = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
-    if (end > start && end - start >= 2 * huge_page) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-    }
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
 
 constexpr std::uint32_t no_polygon = 0xFFFFFFFFu;
 // Normals whose angle equals the crease angle up to rounding still count as
@@ -252,7 +227,7 @@ vec3 normal_tree::sum_within(const vec3& n, double limit) const
     return sum;
 }
 
-std::optional<std::size_t> mesh_builder::build(const mesh_source& source, std::vector<standin::triangle>& triangles)
+std::optional<std::size_t> mesh_builder::build(const mesh_source& source, host_object& object)
 {
     const auto surfaces = source.surfaces;
     const auto refs = source.refs;
@@ -286,9 +261,7 @@ std::optional<std::size_t> mesh_builder::build(const mesh_source& source, std::v
     if (any_shaded) {
         smooth_normals(source);
     }
-    const std::size_t first_new = triangles.size();
-    triangles.reserve(first_new + triangle_count);
-    advise_huge_pages(triangles.data() + first_new, triangle_count * sizeof(standin::triangle));
+    object.reserve_triangles(triangle_count);
 
     for (std::size_t p = 0; p < polygons_.size(); ++p) {
         const surface_record& surface = surfaces[polygons_[p].surface];
@@ -312,9 +285,10 @@ std::optional<std::size_t> mesh_builder::build(const mesh_source& source, std::v
                 corner.ny = static_cast<float>(normal.y);
                 corner.nz = static_cast<float>(normal.z);
             }
-            triangles.push_back(out);
+            object.add_triangle(out.corners, out.palette_index);
         }
     }
+    object.finish_triangles();
     return std::nullopt;
 }
 

@@ -75,12 +75,12 @@ private:
 // Builds triangles, reusing its buffers from one object to the next.
 class mesh_builder {
 public:
-    // Appends the object's triangles to `triangles`: polygons in file order,
+    // Adds the object's triangles to it: polygons in file order,
     // each polygon's triangles in the order its triangulation gives them.
     // Vertex indices must be in range. Gives the index of the first surface
     // whose texture coordinates leave single precision after texrep and
     // texoff, and then appends nothing.
-    std::optional<std::size_t> build(const mesh_source& source, std::vector<standin::triangle>& triangles);
+    std::optional<std::size_t> build(const mesh_source& source, host_object& object);
 
 private:
     // Above this many polygons at a vertex, smoothing uses a normal_tree.

@@ -41,7 +41,7 @@ std::optional<mesh_failure> mesh_worker::build(mesh_job& job)
         source.texrep = piece.texrep;
         source.texoff = piece.texoff;
         source.crease_degrees = piece.crease_degrees;
-        if (const auto bad = builder_.build(source, piece.object->triangles)) {
+        if (const auto bad = builder_.build(source, *piece.object)) {
             return mesh_failure{piece.line, *bad};
         }
     }

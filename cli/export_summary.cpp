@@ -41,7 +41,7 @@ std::optional<export_counts> count_export(host_object* object)
     }
     for (const geometry_record* geometry = scene.geometries; geometry != nullptr; geometry = geometry->next) {
         ++counts.meshes;
-        counts.triangles += geometry->object->triangles.size();
+        counts.triangles += geometry->object->triangle_count();
     }
     for (const material_record* material = scene.materials; material != nullptr; material = material->next) {
         ++counts.materials;

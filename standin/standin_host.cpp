@@ -1,6 +1,11 @@
 #include "standin/standin_host.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -135,7 +140,7 @@ host_list* host::children_list(host_object& object)
 
 host_list* host::triangle_surfaces(host_object& object)
 {
-    const std::size_t count = object.triangles.size();
+    const std::size_t count = object.triangles_.size();
     if (count == 0) {
         return nullptr;
     }
@@ -153,19 +158,20 @@ host_list* host::triangle_surfaces(host_object& object)
     const std::uint16_t corner_count = object.faults.corner_count.value_or(3);
     const std::size_t vertex_count = object.vertices_.size();
     for (std::size_t t = 0; t < count; ++t) {
-        const triangle& source = object.triangles[t];
+        const host_object::stored_triangle& source = object.triangles_[t];
         host_list* const corner_nodes = &block.corner_nodes[3 * t];
         host_surface_vertex* const corners = &block.corners[3 * t];
         for (std::size_t c = 0; c < 3; ++c) {
-            const corner& from = source.corners[c];
+            const host_object::stored_corner& from = source.corners[c];
             host_surface_vertex& to = corners[c];
             const bool in_range = from.vertex >= 0 && static_cast<std::size_t>(from.vertex) < vertex_count;
             to.vertex = in_range ? &object.vertices_[static_cast<std::size_t>(from.vertex)].position : nullptr;
             to.u = from.u;
             to.v = from.v;
-            to.nx = from.nx;
-            to.ny = from.ny;
-            to.nz = from.nz;
+            const std::array<float, 3>& normal = object.normals_[from.normal];
+            to.nx = normal[0];
+            to.ny = normal[1];
+            to.nz = normal[2];
             corner_nodes[c].item = &to;
             corner_nodes[c].next = c + 1 < 3 ? &corner_nodes[c + 1] : nullptr;
         }
@@ -278,9 +284,111 @@ int host_object::add_vertex(float x, float y, float z)
     return static_cast<int>(vertices_.size() - 1);
 }
 
+namespace {
+
+constexpr std::uint32_t no_normal = 0xFFFFFFFFu;
+
+// The same normal bit for bit (so that -0 and 0 stay apart).
+bool same_normal(const std::array<float, 3>& a, const std::array<float, 3>& b)
+{
+    return std::memcmp(a.data(), b.data(), sizeof(float) * 3) == 0;
+}
+
+// Asks the system to back a large block of fresh memory with huge pages
+// where it can. Filled page by page, each small page costs a page fault,
+// which on some machines (virtual ones above all) takes longer than building
+// the triangles on it. Only a hint: nothing changes where it is not followed.
+void advise_huge_pages(void* data, std::size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t page = 4096;
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    const auto start = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > start && end - start >= 2 * huge_page) {
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+}  // namespace
+
+std::uint32_t host_object::normal_index(const vellumark::standin::corner& corner)
+{
+    const std::array<float, 3> normal{corner.nx, corner.ny, corner.nz};
+    if (!normals_.empty() && same_normal(normals_.back(), normal)) {
+        return static_cast<std::uint32_t>(normals_.size() - 1);
+    }
+    std::uint32_t* at_vertex = nullptr;
+    if (corner.vertex >= 0 && static_cast<std::size_t>(corner.vertex) < vertices_.size()) {
+        if (vertex_normal_.size() < vertices_.size()) {
+            vertex_normal_.resize(vertices_.size(), no_normal);
+        }
+        at_vertex = &vertex_normal_[static_cast<std::size_t>(corner.vertex)];
+        if (*at_vertex != no_normal && same_normal(normals_[*at_vertex], normal)) {
+            return *at_vertex;
+        }
+    }
+    normals_.push_back(normal);
+    const auto index = static_cast<std::uint32_t>(normals_.size() - 1);
+    if (at_vertex != nullptr) {
+        *at_vertex = index;
+    }
+    return index;
+}
+
 void host_object::add_triangle(const std::array<vellumark::standin::corner, 3>& corners, std::uint16_t palette_index)
 {
-    triangles.push_back(vellumark::standin::triangle{corners, palette_index});
+    stored_triangle stored{};
+    for (std::size_t c = 0; c < 3; ++c) {
+        stored.corners[c] = {corners[c].vertex, corners[c].u, corners[c].v, normal_index(corners[c])};
+    }
+    stored.palette_index = palette_index;
+    triangles_.push_back(stored);
+}
+
+void host_object::reserve_triangles(std::size_t count)
+{
+    const std::size_t first_new = triangles_.size();
+    triangles_.reserve(first_new + count);
+    advise_huge_pages(triangles_.data() + first_new, count * sizeof(stored_triangle));
+}
+
+void host_object::finish_triangles()
+{
+    vertex_normal_ = {};
+    normals_.shrink_to_fit();
+}
+
+vellumark::standin::triangle host_object::triangle_at(std::size_t index) const
+{
+    const stored_triangle& stored = triangles_[index];
+    vellumark::standin::triangle result;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const stored_corner& from = stored.corners[c];
+        const std::array<float, 3>& normal = normals_[from.normal];
+        result.corners[c] = {from.vertex, from.u, from.v, normal[0], normal[1], normal[2]};
+    }
+    result.palette_index = stored.palette_index;
+    return result;
+}
+
+std::vector<vellumark::standin::triangle> host_object::triangles() const
+{
+    std::vector<vellumark::standin::triangle> all;
+    all.reserve(triangles_.size());
+    for (std::size_t t = 0; t < triangles_.size(); ++t) {
+        all.push_back(triangle_at(t));
+    }
+    return all;
+}
+
+void host_object::set_corner_vertex(std::size_t triangle, std::size_t corner, int vertex)
+{
+    triangles_[triangle].corners[corner].vertex = vertex;
 }
 
 void host_object::add_triangle(int a, int b, int c, std::uint16_t palette_index)

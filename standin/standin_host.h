@@ -86,14 +86,25 @@ struct host_object {
     // A triangle over three vertex indices with zero texture coordinates and
     // normals.
     void add_triangle(int a, int b, int c, std::uint16_t palette_index = 0);
+    // Room for `count` more triangles, asked for before adding many.
+    void reserve_triangles(std::size_t count);
+    // Ends a run of added triangles: the bookkeeping that lets them share
+    // normals is dropped (later triangles still add correctly).
+    void finish_triangles();
     void set_centre(float x, float y, float z) { centre = {x, y, z}; }
     void set_texture(const std::string& path);
+
+    // The triangles as added, in order.
+    std::size_t triangle_count() const { return triangles_.size(); }
+    vellumark::standin::triangle triangle_at(std::size_t index) const;
+    std::vector<vellumark::standin::triangle> triangles() const;
+    // Makes a corner name another vertex (an odd host's triangle).
+    void set_corner_vertex(std::size_t triangle, std::size_t corner, int vertex);
 
     int type = vellumark::standin::type_poly;
     std::optional<std::string> name;
     host_point3 centre{};
     std::vector<host_object*> children;
-    std::vector<vellumark::standin::triangle> triangles;
     bool textured = false;
     int texture_index = -1;
     vellumark::standin::object_faults faults;
@@ -106,9 +117,28 @@ private:
     struct slot {
         host_vertex position;
     };
+    // The triangles are most of a large model's memory, so each corner
+    // keeps the index of its normal, and a normal is kept once for the
+    // corners that share it one after the other (a flat polygon's) or at
+    // one vertex (a smooth surface's).
+    struct stored_corner {
+        std::int32_t vertex;
+        float u, v;
+        std::uint32_t normal;
+    };
+    struct stored_triangle {
+        std::array<stored_corner, 3> corners;
+        std::uint16_t palette_index;
+    };
+    std::uint32_t normal_index(const vellumark::standin::corner& corner);
+
     explicit host_object(vellumark::standin::host& owner) : owner_(&owner) {}
 
     vellumark::standin::host* owner_;
+    std::vector<stored_triangle> triangles_;
+    std::vector<std::array<float, 3>> normals_;
+    // While triangles are added: the last normal given to each vertex.
+    std::vector<std::uint32_t> vertex_normal_;
     std::vector<slot> vertices_;
     std::vector<host_list> vertex_nodes_;
     std::vector<host_list> child_nodes_;

@@ -61,8 +61,8 @@ triangle_summary summarize(const host_object* world)
     while (!pending.empty()) {
         const host_object* object = pending.back();
         pending.pop_back();
-        summary.triangles += object->triangles.size();
-        for (const standin::triangle& t : object->triangles) {
+        summary.triangles += object->triangle_count();
+        for (const standin::triangle& t : object->triangles()) {
             for (const standin::corner& c : t.corners) {
                 const host_vertex& v = object->vertex(static_cast<std::size_t>(c.vertex));
                 summary.used.add(v.x, v.y, v.z);

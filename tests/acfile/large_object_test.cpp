@@ -80,13 +80,13 @@ std::string world(const std::vector<grid>& grids)
 void expect_grid_triangles(const host_object& object, const grid& g, float u_offset)
 {
     const int row = g.side + 1;
-    ASSERT_EQ(object.triangles.size(), static_cast<std::size_t>(2 * g.side * g.side)) << g.name;
+    ASSERT_EQ(object.triangle_count(), static_cast<std::size_t>(2 * g.side * g.side)) << g.name;
     std::size_t t = 0;
     for (int y = 0; y < g.side; ++y) {
         for (int x = 0; x < g.side; ++x) {
             const int quad[4][2] = {{x, y}, {x + 1, y}, {x + 1, y + 1}, {x, y + 1}};
             for (const auto& cut : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
-                const standin::triangle& triangle = object.triangles[t++];
+                const standin::triangle triangle = object.triangle_at(t++);
                 EXPECT_EQ(triangle.palette_index, g.material);
                 for (std::size_t c = 0; c < 3; ++c) {
                     const int* p = quad[cut[c]];

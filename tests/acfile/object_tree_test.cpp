@@ -119,8 +119,8 @@ TEST(file_layout, crlf_blank_lines_and_a_missing_last_line_end_read_alike)
         host_object* poly = result->world->children[0];
         EXPECT_STREQ(ac_object_get_name(poly), "a b");
         EXPECT_EQ(poly->vertex_count(), 3u);
-        ASSERT_EQ(poly->triangles.size(), 1u);
-        EXPECT_EQ(poly->triangles[0].corners[1].u, 1.0f);
+        ASSERT_EQ(poly->triangles().size(), 1u);
+        EXPECT_EQ(poly->triangle_at(0).corners[1].u, 1.0f);
     }
 }
 
@@ -234,7 +234,7 @@ TEST(geometry_on_containers, keeps_its_type_and_its_triangles_with_a_warning)
     host_object* frame = result.world->children[0];
     EXPECT_EQ(frame->type, standin::type_group);
     EXPECT_EQ(frame->vertex_count(), 3u);
-    EXPECT_EQ(frame->triangles.size(), 1u);
+    EXPECT_EQ(frame->triangles().size(), 1u);
     ASSERT_EQ(result.warnings.size(), 2u);
     EXPECT_EQ(result.warnings[0],
               "m.ac:4: warning: group \"frame\" carries 3 vertices and 1 surface; its geometry is not exported");

@@ -100,7 +100,7 @@ bool inside(const std::vector<point>& outline, double x, double y)
 std::vector<std::array<int, 3>> vertex_triples(const host_object* object)
 {
     std::vector<std::array<int, 3>> triples;
-    for (const standin::triangle& t : object->triangles) {
+    for (const standin::triangle& t : object->triangles()) {
         triples.push_back({t.corners[0].vertex, t.corners[1].vertex, t.corners[2].vertex});
     }
     return triples;
@@ -141,7 +141,7 @@ TEST_P(concave_polygon, gives_n_minus_2_triangles_that_cover_its_area)
         corners.push_back(i);
     }
     loaded model(poly_file(outline, "", surface("0x20", corners, 1), 1));
-    ASSERT_EQ(model.poly->triangles.size(), outline.size() - 2);
+    ASSERT_EQ(model.poly->triangles().size(), outline.size() - 2);
 
     double polygon_area = 0;
     for (std::size_t i = 0; i < outline.size(); ++i) {
@@ -150,7 +150,7 @@ TEST_P(concave_polygon, gives_n_minus_2_triangles_that_cover_its_area)
         polygon_area += (a.x * b.y - b.x * a.y) / 2;
     }
     double covered = 0;
-    for (const standin::triangle& t : model.poly->triangles) {
+    for (const standin::triangle& t : model.poly->triangles()) {
         const point twice = area_vector(model.poly, t);
         // Same winding as the polygon: facing +z.
         EXPECT_GT(twice.z, 0);
@@ -205,10 +205,10 @@ TEST(polygons, concave_polygon_is_cut_in_its_own_plane_keeping_its_winding)
     // The L outline, clockwise seen from +z, tilted into the plane y = z.
     const std::vector<point> outline = {{2, 1, 1}, {2, 0, 0}, {0, 0, 0}, {0, 2, 2}, {1, 2, 2}, {1, 1, 1}};
     loaded model(poly_file(outline, "", surface("0", {0, 1, 2, 3, 4, 5}), 1));
-    ASSERT_EQ(model.poly->triangles.size(), 4u);
+    ASSERT_EQ(model.poly->triangles().size(), 4u);
     const point normal = {0, 1 / std::sqrt(2.0), -1 / std::sqrt(2.0)};
     double covered = 0;
-    for (const standin::triangle& t : model.poly->triangles) {
+    for (const standin::triangle& t : model.poly->triangles()) {
         const point twice = area_vector(model.poly, t);
         EXPECT_GT(dot(twice, normal), 0);
         covered += dot(twice, normal) / 2;
@@ -230,7 +230,7 @@ TEST(polygons, self_crossing_outline_still_gives_n_minus_2_triangles)
         star.push_back({std::cos(angle), std::sin(angle), 0});
     }
     loaded model(poly_file(star, "", surface("0", {0, 1, 2, 3, 4}), 1));
-    EXPECT_EQ(model.poly->triangles.size(), 3u);
+    EXPECT_EQ(model.poly->triangles().size(), 3u);
 
     // Thousands of corners at random: an outline that crosses itself all
     // over still gives n - 2 triangles, each over three of its corners.
@@ -246,9 +246,9 @@ TEST(polygons, self_crossing_outline_still_gives_n_minus_2_triangles)
         corners.push_back(i);
     }
     loaded scribbled(poly_file(scribble, "", surface("0", corners), 1));
-    ASSERT_EQ(scribbled.poly->triangles.size(), scribble.size() - 2);
+    ASSERT_EQ(scribbled.poly->triangles().size(), scribble.size() - 2);
     std::vector<int> uses(scribble.size(), 0);
-    for (const standin::triangle& t : scribbled.poly->triangles) {
+    for (const standin::triangle& t : scribbled.poly->triangles()) {
         EXPECT_NE(t.corners[0].vertex, t.corners[1].vertex);
         EXPECT_NE(t.corners[1].vertex, t.corners[2].vertex);
         EXPECT_NE(t.corners[0].vertex, t.corners[2].vertex);
@@ -267,10 +267,10 @@ TEST(surfaces, only_polygons_of_three_or_more_corners_give_triangles_in_file_ord
                                  surface("0x13", {0, 1, 2}) + surface("0", {0, 1}) + surface("0x30", {0, 1, 2}, 1) +
                                  surface("0x20", {0, 2, 3});
     loaded model(poly_file(v, "", surfaces, 6));
-    ASSERT_EQ(model.poly->triangles.size(), 2u);
-    EXPECT_EQ(model.poly->triangles[0].palette_index, 1);
-    EXPECT_EQ(model.poly->triangles[1].palette_index, 0);  // no mat line
-    EXPECT_EQ(model.poly->triangles[1].corners[1].vertex, 2);
+    ASSERT_EQ(model.poly->triangles().size(), 2u);
+    EXPECT_EQ(model.poly->triangle_at(0).palette_index, 1);
+    EXPECT_EQ(model.poly->triangle_at(1).palette_index, 0);  // no mat line
+    EXPECT_EQ(model.poly->triangle_at(1).corners[1].vertex, 2);
 
     // The host hands out the same triangles as a fresh list at each call.
     host_list* list = ac_object_get_triangle_surfaces(model.poly);
@@ -285,8 +285,8 @@ TEST(texture_coordinates, are_scaled_by_texrep_and_moved_by_texoff)
     const std::vector<point> v = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     const std::string surfaces = "SURF 0\nrefs 3\n0 0.25 0.5\n1 1 0.75\n2 -0.5 2\n";
     loaded model(poly_file(v, "texoff 0.1 0.7\ntexrep 2 0.3\n", surfaces, 1));
-    ASSERT_EQ(model.poly->triangles.size(), 1u);
-    const auto& corners = model.poly->triangles[0].corners;
+    ASSERT_EQ(model.poly->triangles().size(), 1u);
+    const auto& corners = model.poly->triangle_at(0).corners;
     const float u[3] = {0.25f, 1, -0.5f};
     const float w[3] = {0.5f, 0.75f, 2};
     for (int i = 0; i < 3; ++i) {
@@ -295,8 +295,8 @@ TEST(texture_coordinates, are_scaled_by_texrep_and_moved_by_texoff)
     }
 
     loaded plain(poly_file(v, "", surfaces, 1));
-    EXPECT_EQ(plain.poly->triangles[0].corners[0].u, 0.25f);
-    EXPECT_EQ(plain.poly->triangles[0].corners[2].v, 2.0f);
+    EXPECT_EQ(plain.poly->triangle_at(0).corners[0].u, 0.25f);
+    EXPECT_EQ(plain.poly->triangle_at(0).corners[2].v, 2.0f);
 }
 
 void expect_normal(const standin::corner& c, point n, const char* where)
@@ -313,13 +313,13 @@ TEST(normals, unshaded_polygon_has_its_unit_newell_normal_at_every_corner)
     loaded model(poly_file(v, "", surface("0", {0, 1, 2, 3}), 1));
     // Newell: (-2, -2, 8) / |.|, worked out by hand.
     const double length = std::sqrt(4.0 + 4.0 + 64.0);
-    for (const standin::triangle& t : model.poly->triangles) {
+    for (const standin::triangle& t : model.poly->triangles()) {
         for (const standin::corner& c : t.corners) {
             expect_normal(c, {-2 / length, -2 / length, 8 / length}, "bent quad");
         }
     }
     loaded reversed(poly_file(v, "", surface("0", {3, 2, 1, 0}), 1));
-    expect_normal(reversed.poly->triangles[0].corners[0], {2 / length, 2 / length, -8 / length}, "reversed");
+    expect_normal(reversed.poly->triangle_at(0).corners[0], {2 / length, 2 / length, -8 / length}, "reversed");
 }
 
 TEST(normals, degenerate_polygon_has_a_zero_normal)
@@ -327,15 +327,15 @@ TEST(normals, degenerate_polygon_has_a_zero_normal)
     const std::vector<point> v = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {0, 1, 0}};
     const std::string surfaces = surface("0", {0, 1, 2}) + surface("0x10", {0, 1, 2}) + surface("0x10", {0, 3, 1});
     loaded model(poly_file(v, "", surfaces, 3));
-    ASSERT_EQ(model.poly->triangles.size(), 3u);
+    ASSERT_EQ(model.poly->triangles().size(), 3u);
     for (int t = 0; t < 2; ++t) {
-        for (const standin::corner& c : model.poly->triangles[t].corners) {
+        for (const standin::corner& c : model.poly->triangle_at(t).corners) {
             expect_normal(c, {0, 0, 0}, "degenerate");
         }
     }
     // The degenerate neighbour adds nothing to the good polygon's normals.
     const point own = {1 / std::sqrt(2.0), 0, -1 / std::sqrt(2.0)};
-    for (const standin::corner& c : model.poly->triangles[2].corners) {
+    for (const standin::corner& c : model.poly->triangle_at(2).corners) {
         expect_normal(c, own, "neighbour");
     }
 }
@@ -373,7 +373,7 @@ TEST_P(crease_angle, shared_corners_are_smoothed_only_within_it)
 {
     const crease_case& c = GetParam();
     loaded model(folded_pair(c.fold, c.flags, c.crease_line));
-    ASSERT_EQ(model.poly->triangles.size(), 4u);
+    ASSERT_EQ(model.poly->triangles().size(), 4u);
     const point flat = {0, 0, 1};
     // The folded square's own normal, from two of its edges.
     const double a = c.fold * 3.14159265358979323846 / 180;
@@ -385,13 +385,13 @@ TEST_P(crease_angle, shared_corners_are_smoothed_only_within_it)
     const point shared = c.smooth ? unit_sum(flat, folded) : flat;
     const point shared_folded = c.smooth ? unit_sum(flat, folded) : folded;
     for (int t = 0; t < 2; ++t) {  // the flat square's triangles
-        for (const standin::corner& corner : model.poly->triangles[t].corners) {
+        for (const standin::corner& corner : model.poly->triangle_at(t).corners) {
             const bool on_edge = corner.vertex == 0 || corner.vertex == 1;
             expect_normal(corner, on_edge ? shared : flat, "flat square");
         }
     }
     for (int t = 2; t < 4; ++t) {  // the folded square's triangles
-        for (const standin::corner& corner : model.poly->triangles[t].corners) {
+        for (const standin::corner& corner : model.poly->triangle_at(t).corners) {
             const bool on_edge = corner.vertex == 0 || corner.vertex == 1;
             expect_normal(corner, on_edge ? shared_folded : folded, "folded square");
         }
@@ -416,7 +416,7 @@ TEST(normals, a_polygon_using_a_vertex_twice_counts_once_there)
                                   {0, -std::cos(a), std::sin(a)}, {1, -std::cos(a), std::sin(a)}};
     loaded model(poly_file(v, "", surface("0x10", {0, 1, 2, 3, 0}) + surface("0x10", {0, 4, 5, 1}), 2));
     const point expected = unit_sum({0, 0, 1}, {0, std::sin(a), std::cos(a)});
-    const standin::corner& first = model.poly->triangles[0].corners[0];
+    const standin::corner first = model.poly->triangle_at(0).corners[0];
     ASSERT_EQ(first.vertex, 0);
     expect_normal(first, expected, "vertex 0");
 }

@@ -235,6 +235,50 @@ TEST_F(obj_writer_test, RepeatedCornerLinesAreWrittenAsTheFirstTime)
                                              written->begin();
 }
 
+// The host keeps a normal once for corners that share it, one after the
+// other or at one vertex: corners whose normals differ only in the sign of
+// a zero, or that go back and forth between two normals at a vertex, each
+// keep their own.
+TEST_F(obj_writer_test, CornersThatShareANormalOrNearlySoKeepTheirOwn)
+{
+    const std::array<float, 3> up{0, 0, 1};
+    const std::array<float, 3> up_negative_x{-0.0F, 0, 1};
+    const std::array<float, 3> up_negative_y{0, -0.0F, 1};
+    const std::array<float, 3> side{0.6F, -0.8F, 0};
+    // Per triangle: the three corners' vertices and normals.
+    const struct {
+        std::array<int, 3> vertices;
+        std::array<std::array<float, 3>, 3> normals;
+    } rows[] = {
+        {{0, 1, 2}, {up, up, up}},                                  // one normal in a row
+        {{0, 2, 3}, {up_negative_x, up, up_negative_y}},            // zeros of another sign
+        {{0, 1, 3}, {up, side, up}},                                // back and forth at vertex 0 and 3
+        {{1, 2, 3}, {side, up_negative_y, up_negative_y}},          // vertex 1 again, vertex 3's other normal
+        {{3, 0, 1}, {up_negative_y, up_negative_x, side}},
+    };
+    mesh_description mesh{"plate", "steel", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {}};
+    for (const auto& row : rows) {
+        std::array<standin::corner, 3> corners{};
+        for (std::size_t c = 0; c < 3; ++c) {
+            const auto& n = row.normals[c];
+            corners[c] = {row.vertices[c], 0.25F * static_cast<float>(c), 0.5F, n[0], n[1], n[2]};
+        }
+        mesh.triangles.push_back(corners);
+    }
+    host_object& object = add_object(mesh.actor);
+    for (const auto& v : mesh.vertices) {
+        object.add_vertex(v[0], v[1], v[2]);
+    }
+    for (const auto& triangle : mesh.triangles) {
+        object.add_triangle(triangle, 0);
+    }
+    add_mesh(mesh.actor, object, add_material("steel"));
+
+    const std::string base = dir.file("scene");
+    write_obj_file(scene, base, 0);
+    EXPECT_EQ(read_file(base + ".obj"), reference_obj("scene.mtl", {mesh}));
+}
+
 TEST_F(obj_writer_test, UnusedVerticesEmptyGeometriesAndSharedMaterials)
 {
     material_record& wood = add_material("wood");
@@ -487,7 +531,7 @@ TEST(obj_writer_odd_host, WritesWhatCanBeWritten)
          join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t3, t1, t2, t3, n1, n2, n3, n1, n2, n3}, group_a,
                {"f 2/1/1 2/2/2 2/3/3"}, group_b, {"f 4/4/4 5/5/5 6/6/6"}})},
         {"corner on a vertex the object does not have",
-         [](host_object& a, geometry_record&) { a.triangles[0].corners[1].vertex = 9; },
+         [](host_object& a, geometry_record&) { a.set_corner_vertex(0, 1, 9); },
          join({head, {v1, v2, v3, v1, v2, v3, t1, t2, t3, t1, t2, t3, n1, n2, n3, n1, n2, n3}, group_a, group_b,
                {"f 4/4/4 5/5/5 6/6/6"}})},
         // Fewer corners than slots: every surface still has its three slots

@@ -18,8 +18,6 @@
 namespace vellumark::testing {
 namespace {
 
-using obj_writer_test = wavefront_test;
-
 // A mesh as a test describes it, for the host object and for the reference
 // text alike.
 struct mesh_description {
@@ -109,6 +107,23 @@ mesh_description box_mesh()
     return box;
 }
 
+class obj_writer_test : public wavefront_test {
+protected:
+    // The host object of a described mesh, with its actor and geometry in
+    // the scene.
+    geometry_record& add_described_mesh(const mesh_description& mesh, material_record& material)
+    {
+        host_object& object = add_object(mesh.actor);
+        for (const auto& v : mesh.vertices) {
+            object.add_vertex(v[0], v[1], v[2]);
+        }
+        for (const auto& triangle : mesh.triangles) {
+            object.add_triangle(triangle, 0);
+        }
+        return add_mesh(mesh.actor, object, material);
+    }
+};
+
 TEST_F(obj_writer_test, WithoutGeometryHoldsTheLibraryAndTheEmptyGroup)
 {
     const std::string expected = crlf_lines({"mtllib scene.mtl", "g g0"});
@@ -142,14 +157,7 @@ TEST_F(obj_writer_test, NumbersTheSecondGeometryAfterTheFirst)
     material_record& wood = add_material("wood");
     std::vector<geometry_record*> geometries;
     for (const auto& mesh : meshes) {
-        host_object& object = add_object(mesh.actor);
-        for (const auto& v : mesh.vertices) {
-            object.add_vertex(v[0], v[1], v[2]);
-        }
-        for (const auto& triangle : mesh.triangles) {
-            object.add_triangle(triangle, 0);
-        }
-        geometries.push_back(&add_mesh(mesh.actor, object, wood));
+        geometries.push_back(&add_described_mesh(mesh, wood));
     }
 
     const std::string base = dir.file("scene");
@@ -214,14 +222,7 @@ TEST_F(obj_writer_test, RepeatedCornerLinesAreWrittenAsTheFirstTime)
         mesh.triangles.push_back(corners);
     }
 
-    host_object& object = add_object(mesh.actor);
-    for (const auto& v : mesh.vertices) {
-        object.add_vertex(v[0], v[1], v[2]);
-    }
-    for (const auto& triangle : mesh.triangles) {
-        object.add_triangle(triangle, 0);
-    }
-    add_mesh(mesh.actor, object, add_material("stone"));
+    add_described_mesh(mesh, add_material("stone"));
 
     const std::string base = dir.file("scene");
     write_obj_file(scene, base, 0);
@@ -265,14 +266,7 @@ TEST_F(obj_writer_test, CornersThatShareANormalOrNearlySoKeepTheirOwn)
         }
         mesh.triangles.push_back(corners);
     }
-    host_object& object = add_object(mesh.actor);
-    for (const auto& v : mesh.vertices) {
-        object.add_vertex(v[0], v[1], v[2]);
-    }
-    for (const auto& triangle : mesh.triangles) {
-        object.add_triangle(triangle, 0);
-    }
-    add_mesh(mesh.actor, object, add_material("steel"));
+    add_described_mesh(mesh, add_material("steel"));
 
     const std::string base = dir.file("scene");
     write_obj_file(scene, base, 0);

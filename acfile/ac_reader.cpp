@@ -668,10 +668,10 @@ private:
             std::string_view first;
             tokens.next(first);
             std::uint64_t index = 0;
-            if (parse_count(first, count_limit, index) != count_status::ok) {
+            const count_status status = parse_count(first, count_limit, index);
+            if (status != count_status::ok) {
                 float ignored = 0;
-                if (parse_count(first, count_limit, index) == count_status::not_a_count &&
-                    parse_float(first, ignored) == number_status::not_a_number) {
+                if (status == count_status::not_a_count && parse_float(first, ignored) == number_status::not_a_number) {
                     fail("expected corner " + std::to_string(k + 1) + " of " + std::to_string(count) +
                          " (refs at line " + std::to_string(refs_line) + "), found " + quoted_for_message(line));
                 }

@@ -1,8 +1,8 @@
 #include "common/output_file.h"
 
 #include <atomic>
-#include <exception>
 #include <cstring>
+#include <exception>
 
 #ifdef _WIN32
 #include <process.h>
@@ -142,7 +142,7 @@ void output_file::flush_buffer()
             try {
                 writer_ = std::make_unique<block_writer>(file_, buffer_size);
             } catch (const std::exception&) {
-                writer_.reset();
+                // No thread or no second buffer: this thread writes.
             }
         }
         if (writer_ != nullptr) {
